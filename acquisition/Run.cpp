@@ -1,0 +1,117 @@
+#include "Run.h"
+
+#include "Converter.h"
+#include "common/Error.h"
+#include "common/NumberText.h"
+
+#include <algorithm>
+#include <new>
+#include <optional>
+
+namespace kordel {
+
+namespace {
+
+// Series longer than this cannot be addressed by the lists and plots that use them.
+constexpr std::int32_t SeriesLimit = 268435456;
+
+// Characters reserved per line: every value of a multiplier 1 run fits.
+constexpr std::size_t ReservedLineLength = 6;
+
+std::uint16_t portBase(const std::string& text) {
+    return static_cast<std::uint16_t>(parseInteger("$" + text));
+}
+
+void resizeSeries(std::vector<double>& series, std::int32_t count) {
+    if (count < 0 || count >= SeriesLimit) {
+        throw Error("Range check error");
+    }
+    try {
+        series.resize(static_cast<std::size_t>(count));
+        series.shrink_to_fit();
+    } catch (const std::bad_alloc&) {
+        throw Error("Out of memory");
+    }
+}
+
+double scaledReading(SharedState& state, std::uint16_t base, double divider) {
+    state.CurrentBase = base;
+    return static_cast<double>(static_cast<long double>(ReadConverter(state)) * divider);
+}
+
+void setUpLines(SharedState& state, Clock& clock) {
+    state.CurrentBase = state.Port1Base;
+    InitConverter(state, clock);
+    state.CurrentBase = state.Port2Base;
+    InitConverter(state, clock);
+}
+
+void readPairs(RunContext& run, std::int32_t pause) {
+    SharedState& state = run.state;
+    const auto count = static_cast<std::size_t>(state.SampleCount);
+    run.list1.reserve(count, count * ReservedLineLength);
+    run.list2.reserve(count, count * ReservedLineLength);
+    for (std::int32_t k = 0; k < state.SampleCount; ++k) {
+        const auto index = static_cast<std::size_t>(k);
+        const double v = scaledReading(state, state.Port1Base, state.Divider1);
+        run.list1.setLine(index, generalText(v, run.separator));
+        state.Samples1[index] = v;
+        const double w = scaledReading(state, state.Port2Base, state.Divider2);
+        run.list2.setLine(index, generalText(w, run.separator));
+        state.Samples2[index] = w;
+        if (pause > 0) {
+            run.clock.wait(pause);
+        }
+        if (run.observer != nullptr) {
+            run.observer->pairRead(k + 1);
+        }
+    }
+}
+
+// After a failed reading only the complete pairs stay, so no old value passes for a new one.
+void keepCompletePairs(RunContext& run, std::optional<double> start) {
+    SharedState& state = run.state;
+    const std::size_t pairs = std::min(run.list1.size(), run.list2.size());
+    state.SampleCount = static_cast<std::int32_t>(pairs);
+    state.Samples1.resize(pairs);
+    state.Samples2.resize(pairs);
+    run.list1.truncate(pairs);
+    run.list2.truncate(pairs);
+    state.Elapsed = start ? run.clock.now() - *start : 0.0;
+}
+
+void measure(RunContext& run, std::int32_t pause) {
+    std::optional<double> start;
+    try {
+        setUpLines(run.state, run.clock);
+        start = run.clock.now();
+        readPairs(run, pause);
+        run.state.Elapsed = run.clock.now() - *start;
+    } catch (const std::bad_alloc&) {
+        keepCompletePairs(run, start);
+        throw Error("Out of memory");
+    } catch (...) {
+        keepCompletePairs(run, start);
+        throw;
+    }
+}
+
+} // namespace
+
+void performRun(const RunFields& fields, RunContext context) {
+    SharedState& state = context.state;
+    state.Port1Base = portBase(fields.Edit5);
+    state.Port2Base = portBase(fields.Edit6);
+    context.list1.clear();
+    context.list2.clear();
+    state.DataReady = true;
+    state.SampleCount = parseInteger(fields.Edit1);
+    const std::int32_t pause = parseInteger(fields.Edit2);
+    resizeSeries(state.Samples1, state.SampleCount);
+    resizeSeries(state.Samples2, state.SampleCount);
+    state.Divider1 = parseInteger(fields.Edit3);
+    state.Divider2 = parseInteger(fields.Edit4);
+    measure(context, pause);
+}
+
+} // namespace kordel

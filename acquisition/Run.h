@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Clock.h"
+#include "Udata1.h"
+#include "ValueList.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kordel {
+
+// The six parameter texts of the main window, as typed.
+struct RunFields {
+    std::string Edit5; // channel 1 port base, hexadecimal without prefix
+    std::string Edit6; // channel 2 port base
+    std::string Edit1; // N, samples per channel
+    std::string Edit2; // pause after each pair, ms
+    std::string Edit3; // channel 1 multiplier
+    std::string Edit4; // channel 2 multiplier
+};
+
+// Told after every completed pair, so a window can repaint now and then.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void pairRead(std::int32_t pairs) = 0;
+};
+
+struct RunContext {
+    SharedState& state;
+    ValueList& list1;
+    ValueList& list2;
+    Clock& clock;
+    char separator = '.';
+    RunObserver* observer = nullptr;
+};
+
+// A measurement run: converts the fields, sets up both converter lines, reads N pairs and
+// measures their duration. Throws Error, leaving the state as far as the run got; a port
+// failure during the readings keeps exactly the pairs read completely.
+void performRun(const RunFields& fields, RunContext context);
+
+} // namespace kordel

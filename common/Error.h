@@ -1,0 +1,26 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace kordel {
+
+// Every failure that ends a handler: the message is the text the user sees.
+class Error : public std::runtime_error {
+public:
+    explicit Error(std::string message)
+        : std::runtime_error(message), message_(std::move(message)) {}
+
+    // The whole text, also where it holds a NUL that what() would stop at.
+    const std::string& message() const { return message_; }
+
+private:
+    std::string message_;
+};
+
+// The error box closes a message with a full stop when it ends in a character above '.'.
+std::string errorBoxText(std::string_view message);
+
+} // namespace kordel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "acquisition/Clock.h"
+
+#include <vector>
+
+namespace kordel::testing_support {
+
+// Time that moves only when waited on (or advanced by hand); remembers every wait.
+class FakeClock : public Clock {
+public:
+    double now() override { return seconds; }
+    void wait(std::int32_t milliseconds) override {
+        waits.push_back(milliseconds);
+        seconds += milliseconds / 1000.0;
+    }
+
+    double seconds = 1000.0;
+    std::vector<std::int32_t> waits;
+};
+
+} // namespace kordel::testing_support
