@@ -1,0 +1,73 @@
+#include "RawIoBus.h"
+
+#include "common/Error.h"
+#include "common/NumberText.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <iterator>
+#include <unistd.h>
+
+namespace kordel {
+
+namespace {
+
+constexpr std::uint16_t RegisterCount = 8;
+
+} // namespace
+
+RawIoBus::RawIoBus(SerialPortLocator locator, std::string portFile)
+    : locator(std::move(locator)), portFile(std::move(portFile)) {}
+
+RawIoBus::~RawIoBus() {
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+// The port file stays open from one run to the next; after a failure it is opened afresh here.
+void RawIoBus::attach(std::uint16_t base) {
+    if (!bases.contains(base)) {
+        if (!locator.deviceAt(base)) {
+            throw Error("No serial port at address " + hexText(base));
+        }
+        bases.insert(base);
+    }
+    if (fd < 0) {
+        fd = ::open(portFile.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) {
+            throw Error("Cannot open " + portFile + ": " + systemErrorText(errno));
+        }
+    }
+}
+
+std::uint8_t RawIoBus::in(std::uint16_t address) {
+    checkServed(address);
+    std::uint8_t value = 0;
+    if (const ssize_t done = ::pread(fd, &value, 1, address); done != 1) {
+        fail(done < 0 ? errno : EIO);
+    }
+    return value;
+}
+
+void RawIoBus::out(std::uint16_t address, std::uint8_t value) {
+    checkServed(address);
+    if (const ssize_t done = ::pwrite(fd, &value, 1, address); done != 1) {
+        fail(done < 0 ? errno : EIO);
+    }
+}
+
+void RawIoBus::checkServed(std::uint16_t address) const {
+    auto block = bases.upper_bound(address);
+    if (fd < 0 || block == bases.begin() || address - *std::prev(block) >= RegisterCount) {
+        throw Error("No serial port at address " + hexText(address));
+    }
+}
+
+void RawIoBus::fail(int error) {
+    ::close(fd);
+    fd = -1;
+    throw Error("I/O port access through " + portFile + " failed: " + systemErrorText(error));
+}
+
+} // namespace kordel

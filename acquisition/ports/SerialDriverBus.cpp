@@ -1,0 +1,137 @@
+#include "SerialDriverBus.h"
+
+#include "common/Error.h"
+#include "common/NumberText.h"
+
+#include <sys/ioctl.h>
+
+namespace kordel {
+
+namespace {
+
+constexpr std::uint16_t RegisterCount = 8;
+
+int modemLine(std::uint8_t bit) {
+    return bit == DtrBit ? TIOCM_DTR : TIOCM_RTS;
+}
+
+Error noSerialPort(std::uint16_t address) {
+    return Error("No serial port at address " + hexText(address));
+}
+
+} // namespace
+
+SerialDriverBus::SerialDriverBus(SerialCalls& calls, SerialPortLocator locator)
+    : calls(calls), locator(std::move(locator)) {}
+
+SerialDriverBus::~SerialDriverBus() {
+    for (auto& [path, device] : devices) {
+        if (device->fd >= 0) {
+            calls.close(device->fd);
+        }
+    }
+}
+
+// The device stays open from one run to the next; one whose call failed is opened afresh here.
+void SerialDriverBus::attach(std::uint16_t base) {
+    auto path = located.find(base);
+    if (path == located.end()) {
+        const auto found = locator.deviceAt(base);
+        if (!found) {
+            throw noSerialPort(base);
+        }
+        path = located.emplace(base, *found).first;
+    }
+    Device& serving = device(path->second);
+    if (serving.fd < 0) {
+        open(serving);
+    }
+    attached[base] = &serving;
+}
+
+std::uint8_t SerialDriverBus::in(std::uint16_t address) {
+    const auto [device, offset] = registerAt(address);
+    return offset == ModemStatus ? modemStatus(*device) : 0;
+}
+
+void SerialDriverBus::out(std::uint16_t address, std::uint8_t value) {
+    const auto [device, offset] = registerAt(address);
+    if (offset == ModemControl) {
+        setModemControl(*device, value);
+    } else if (offset == LineControl) {
+        setBreak(*device, (value & BreakBit) != 0);
+    }
+}
+
+SerialDriverBus::Device& SerialDriverBus::device(const std::string& path) {
+    auto& slot = devices[path];
+    if (!slot) {
+        slot = std::make_unique<Device>();
+        slot->path = path;
+    }
+    return *slot;
+}
+
+// Speed and framing are left as they are; only the modem lines and the break are used.
+void SerialDriverBus::open(Device& device) {
+    int fd = -1;
+    if (const int error = calls.open(device.path, fd); error != 0) {
+        throw Error("Cannot open serial port " + device.path + ": " + systemErrorText(error));
+    }
+    device.fd = fd;
+    device.modemControl.reset();
+    check(device, calls.exclusive(fd));
+}
+
+void SerialDriverBus::setModemControl(Device& device, std::uint8_t value) {
+    const std::optional<std::uint8_t> present = device.modemControl;
+    for (const std::uint8_t bit : {DtrBit, RtsBit}) {
+        const bool on = (value & bit) != 0;
+        if (!present || ((*present & bit) != 0) != on) {
+            setLine(device, bit, on);
+        }
+    }
+}
+
+void SerialDriverBus::setLine(Device& device, std::uint8_t bit, bool on) {
+    const int line = modemLine(bit);
+    check(device, on ? calls.raiseLines(device.fd, line) : calls.lowerLines(device.fd, line));
+    const std::uint8_t others = device.modemControl.value_or(0) & ~bit;
+    device.modemControl = on ? others | bit : others;
+}
+
+void SerialDriverBus::setBreak(Device& device, bool on) {
+    check(device, on ? calls.setBreak(device.fd) : calls.clearBreak(device.fd));
+}
+
+std::uint8_t SerialDriverBus::modemStatus(Device& device) {
+    int lines = 0;
+    check(device, calls.modemLines(device.fd, lines));
+    return (lines & TIOCM_CTS) != 0 ? CtsBit : 0;
+}
+
+// A failed call closes the device, so that the next line set-up opens it afresh.
+void SerialDriverBus::check(Device& device, int error) {
+    if (error == 0) {
+        return;
+    }
+    calls.close(device.fd);
+    device.fd = -1;
+    throw Error("Serial port " + device.path + " failed: " + systemErrorText(error));
+}
+
+// The open device whose register block holds `address`, and the register's offset.
+std::pair<SerialDriverBus::Device*, std::uint16_t>
+SerialDriverBus::registerAt(std::uint16_t address) {
+    auto block = attached.upper_bound(address);
+    if (block != attached.begin()) {
+        --block;
+        const std::uint16_t offset = address - block->first;
+        if (offset < RegisterCount && block->second->fd >= 0) {
+            return {block->second, offset};
+        }
+    }
+    throw noSerialPort(address);
+}
+
+} // namespace kordel

@@ -1,0 +1,121 @@
+#include "SerialPortLocator.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <utility>
+
+namespace kordel {
+
+namespace {
+
+constexpr int UnknownUart = 0;
+
+// The bases of the four legacy ports, on the devices that usually serve them.
+constexpr std::array<std::pair<std::uint16_t, int>, 4> LegacyPorts{
+    {{0x3F8, 0}, {0x2F8, 1}, {0x3E8, 2}, {0x2E8, 3}}};
+
+std::optional<int> ttySNumber(const std::string& name) {
+    const std::string prefix = "ttyS";
+    if (!name.starts_with(prefix) || name.size() == prefix.size() ||
+        !std::all_of(name.begin() + prefix.size(), name.end(),
+                     [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    return std::stoi(name.substr(prefix.size()));
+}
+
+std::optional<unsigned long long> readNumber(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string text;
+    if (!(in >> text)) {
+        return std::nullopt;
+    }
+    try {
+        return std::stoull(text, nullptr, 0);
+    } catch (const std::logic_error&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+SerialPortLocator::SerialPortLocator(SerialCalls& calls, DeviceBindings bindings, SystemPaths paths)
+    : calls(calls), bindings(std::move(bindings)), paths(std::move(paths)) {}
+
+std::optional<std::string> SerialPortLocator::deviceAt(std::uint16_t base) {
+    if (const auto bound = bindings.find(base); bound != bindings.end()) {
+        return bound->second;
+    }
+    // Opening a port raises its DTR and RTS for a moment, so the search stops at the first
+    // match and tries the likeliest device first.
+    for (const std::string& name : candidates(base)) {
+        if (servesBase(name, base)) {
+            return (paths.dev / name).string();
+        }
+    }
+    return std::nullopt;
+}
+
+// The ttyS devices in number order, the one that usually serves `base` moved to the front.
+std::vector<std::string> SerialPortLocator::candidates(std::uint16_t base) const {
+    std::vector<std::pair<int, std::string>> numbered;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(paths.dev, error)) {
+        std::string name = entry.path().filename().string();
+        if (const auto number = ttySNumber(name)) {
+            numbered.emplace_back(*number, std::move(name));
+        }
+    }
+    std::sort(numbered.begin(), numbered.end());
+    const auto legacy = std::find_if(LegacyPorts.begin(), LegacyPorts.end(),
+                                     [base](const auto& port) { return port.first == base; });
+    if (legacy != LegacyPorts.end()) {
+        const auto likeliest =
+            std::find_if(numbered.begin(), numbered.end(),
+                         [legacy](const auto& device) { return device.first == legacy->second; });
+        if (likeliest != numbered.end()) {
+            std::rotate(numbered.begin(), likeliest, likeliest + 1);
+        }
+    }
+    std::vector<std::string> names;
+    for (auto& device : numbered) {
+        names.push_back(std::move(device.second));
+    }
+    return names;
+}
+
+bool SerialPortLocator::servesBase(const std::string& name, std::uint16_t base) {
+    std::optional<SerialInfo> info = sysfsInfo(name);
+    if (!info) {
+        info = probedInfo(name);
+    }
+    return info && info->type != UnknownUart && info->port == base;
+}
+
+// The kernel's attributes, readable only by root on most systems.
+std::optional<SerialInfo> SerialPortLocator::sysfsInfo(const std::string& name) const {
+    const auto port = readNumber(paths.sysfsTty / name / "port");
+    const auto type = readNumber(paths.sysfsTty / name / "type");
+    if (!port || !type) {
+        return std::nullopt;
+    }
+    return SerialInfo{*port, static_cast<int>(*type)};
+}
+
+// Asks the driver; a device the user may not open is passed over.
+std::optional<SerialInfo> SerialPortLocator::probedInfo(const std::string& name) {
+    int fd = -1;
+    if (calls.open((paths.dev / name).string(), fd) != 0) {
+        return std::nullopt;
+    }
+    SerialInfo info;
+    const int error = calls.serialInfo(fd, info);
+    calls.close(fd);
+    if (error != 0) {
+        return std::nullopt;
+    }
+    return info;
+}
+
+} // namespace kordel

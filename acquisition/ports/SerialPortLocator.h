@@ -1,0 +1,44 @@
+#pragma once
+
+#include "acquisition/ports/SerialCalls.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kordel {
+
+// Serial devices bound by hand to base addresses, for ports whose base the kernel does not know.
+using DeviceBindings = std::map<std::uint16_t, std::string>;
+
+// Where the system shows its serial ports.
+struct SystemPaths {
+    std::filesystem::path sysfsTty = "/sys/class/tty";
+    std::filesystem::path dev = "/dev";
+};
+
+// Finds the serial device whose I/O base is a given address.
+class SerialPortLocator {
+public:
+    explicit SerialPortLocator(SerialCalls& calls, DeviceBindings bindings = {},
+                               SystemPaths paths = {});
+
+    // The bound device, else the first ttyS device, likeliest first, that the kernel reports
+    // at `base`; nothing when no serial port is known there.
+    std::optional<std::string> deviceAt(std::uint16_t base);
+
+private:
+    std::vector<std::string> candidates(std::uint16_t base) const;
+    bool servesBase(const std::string& name, std::uint16_t base);
+    std::optional<SerialInfo> sysfsInfo(const std::string& name) const;
+    std::optional<SerialInfo> probedInfo(const std::string& name);
+
+    SerialCalls& calls;
+    DeviceBindings bindings;
+    SystemPaths paths;
+};
+
+} // namespace kordel

@@ -1,0 +1,173 @@
+#include "acquisition/ports/SerialDriverBus.h"
+
+#include "acquisition/Converter.h"
+#include "acquisition/FakeClock.h"
+#include "acquisition/ports/FakeSerialCalls.h"
+#include "acquisition/vv55rWin.h"
+#include "common/Error.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace kordel {
+namespace {
+
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+using testing_support::FakeClock;
+using testing_support::FakeSerialCalls;
+
+const std::string Usb = "/dev/ttyUSB0";
+
+class SerialDriverBusTest : public testing::Test {
+protected:
+    explicit SerialDriverBusTest(DeviceBindings bindings = {{0x3F8, Usb}})
+        : bus(calls,
+              SerialPortLocator(calls, std::move(bindings), {"/nonexistent", "/nonexistent"})) {
+        usePortBus(bus);
+    }
+
+    void setUp(std::uint16_t base) {
+        state.CurrentBase = base;
+        InitConverter(state, clock);
+    }
+
+    double read(std::uint16_t base) {
+        state.CurrentBase = base;
+        return ReadConverter(state);
+    }
+
+    std::string errorOf(auto action) {
+        try {
+            action();
+        } catch (const Error& error) {
+            return error.message();
+        }
+        return "no error";
+    }
+
+    FakeSerialCalls calls;
+    SerialDriverBus bus;
+    SharedState state;
+    FakeClock clock;
+};
+
+TEST_F(SerialDriverBusTest, LineSetUpOpensExclusivelyAndSetsBothLinesAndTheBreak) {
+    setUp(0x3F8);
+    EXPECT_THAT(calls.log, ElementsAre(Usb + " open", Usb + " TIOCEXCL", Usb + " TIOCMBIS DTR",
+                                       Usb + " TIOCMBIC RTS", Usb + " TIOCSBRK"));
+}
+
+TEST_F(SerialDriverBusTest, AReadingCostsOneCallPerRegisterAccess) {
+    setUp(0x3F8);
+    calls.log.clear();
+    calls.ctsBits = {true, false, true, false, false, true, false, true};
+
+    EXPECT_DOUBLE_EQ(read(0x3F8), codeToVolts(0xA5));
+
+    std::vector<std::string> expected{Usb + " TIOCMBIC DTR"};
+    for (int bit = 0; bit < 8; ++bit) {
+        expected.insert(expected.end(),
+                        {Usb + " TIOCMBIS RTS", Usb + " TIOCMGET", Usb + " TIOCMBIC RTS"});
+    }
+    expected.push_back(Usb + " TIOCMBIS DTR");
+    EXPECT_THAT(calls.log, ElementsAreArray(expected));
+    EXPECT_EQ(calls.log.size(), 26u);
+}
+
+TEST_F(SerialDriverBusTest, DeviceStaysOpenForLaterRuns) {
+    setUp(0x3F8);
+    read(0x3F8);
+    calls.log.clear();
+    setUp(0x3F8);
+    EXPECT_THAT(calls.log, ElementsAre(Usb + " TIOCSBRK"));
+}
+
+TEST_F(SerialDriverBusTest, OnlyTheModemAndLineRegistersAreUsed) {
+    setUp(0x3F8);
+    calls.log.clear();
+    for (std::uint16_t offset : {0, 1, 2, 5, 7}) {
+        bus.out(0x3F8 + offset, 0xFF);
+        EXPECT_EQ(bus.in(0x3F8 + offset), 0);
+    }
+    bus.out(0x3F8 + LineControl, 0x03);
+    bus.out(0x3F8 + ModemControl, DtrBit | 0x0C);
+    EXPECT_THAT(calls.log, ElementsAre(Usb + " TIOCCBRK"));
+}
+
+TEST_F(SerialDriverBusTest, StatusReportsCtsAloneAsBitFour) {
+    setUp(0x3F8);
+    calls.ctsBits = {true, false};
+    EXPECT_EQ(bus.in(0x3F8 + ModemStatus), CtsBit);
+    EXPECT_EQ(bus.in(0x3F8 + ModemStatus), 0);
+}
+
+TEST_F(SerialDriverBusTest, UnknownBaseFailsBeforeAnyCall) {
+    EXPECT_EQ(errorOf([&] { setUp(0x2F8); }), "No serial port at address 2F8");
+    EXPECT_EQ(errorOf([&] { bus.out(0x2FC, 1); }), "No serial port at address 2FC");
+    EXPECT_TRUE(calls.log.empty());
+}
+
+class SharedDeviceTest : public SerialDriverBusTest {
+protected:
+    SharedDeviceTest() : SerialDriverBusTest({{0x3F8, Usb}, {0x2F8, Usb}}) {}
+};
+
+TEST_F(SharedDeviceTest, TwoAddressesMayNameOneDevice) {
+    setUp(0x3F8);
+    setUp(0x2F8);
+    calls.ctsBits = std::deque<bool>(8, true);
+    EXPECT_DOUBLE_EQ(read(0x3F8), 5.0);
+    EXPECT_DOUBLE_EQ(read(0x2F8), 0.0);
+    EXPECT_EQ(std::count(calls.log.begin(), calls.log.end(), Usb + " open"), 1);
+    EXPECT_EQ(calls.log.size(), 5u + 1u + 2u * 26u);
+}
+
+struct FailingCall {
+    std::string call;
+    int error;
+    std::string message;
+};
+
+class FailingCallTest : public SerialDriverBusTest,
+                        public testing::WithParamInterface<FailingCall> {};
+
+TEST_P(FailingCallTest, EndsTheRunNamingDeviceAndReasonThenReopensAtTheNextSetUp) {
+    const FailingCall& failing = GetParam();
+    calls.failingCall = failing.call;
+    calls.failure = failing.error;
+
+    EXPECT_EQ(errorOf([&] {
+                  setUp(0x3F8);
+                  read(0x3F8);
+              }),
+              failing.message);
+    EXPECT_TRUE(calls.openPaths.empty());
+
+    calls.log.clear();
+    setUp(0x3F8);
+    EXPECT_EQ(calls.log.front(), Usb + " open");
+    EXPECT_DOUBLE_EQ(read(0x3F8), 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCall, FailingCallTest,
+    testing::Values(
+        FailingCall{"TIOCEXCL", EBUSY, "Serial port " + Usb + " failed: Device or resource busy"},
+        FailingCall{"TIOCMBIS DTR", EIO, "Serial port " + Usb + " failed: Input/output error"},
+        FailingCall{"TIOCMBIC RTS", ENODEV, "Serial port " + Usb + " failed: No such device"},
+        FailingCall{"TIOCSBRK", ENOTTY,
+                    "Serial port " + Usb + " failed: Inappropriate ioctl for device"},
+        FailingCall{"TIOCMGET", EIO, "Serial port " + Usb + " failed: Input/output error"}));
+
+TEST_F(SerialDriverBusTest, DeviceThatCannotBeOpenedIsNamedAndTriedAgain) {
+    calls.openErrors[Usb] = EACCES;
+    EXPECT_EQ(errorOf([&] { setUp(0x3F8); }),
+              "Cannot open serial port " + Usb + ": Permission denied");
+    calls.openErrors.clear();
+    setUp(0x3F8);
+    EXPECT_EQ(calls.openPaths.size(), 1u);
+}
+
+} // namespace
+} // namespace kordel

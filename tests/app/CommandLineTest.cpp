@@ -1,0 +1,102 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace kordel {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLineTest, NoArgumentRunsOnTheSerialDriver) {
+    const CommandLine line = parseCommandLine({});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.bus, BusKind::SerialDriver);
+    EXPECT_TRUE(line.devices.empty());
+}
+
+struct BusForm {
+    std::vector<std::string> arguments;
+    BusKind bus;
+};
+
+class BusFormTest : public testing::TestWithParam<BusForm> {};
+
+TEST_P(BusFormTest, ChoosesTheBus) {
+    const CommandLine line = parseCommandLine(GetParam().arguments);
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.bus, GetParam().bus);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, BusFormTest,
+    testing::Values(BusForm{{"--demo"}, BusKind::Demo}, BusForm{{"--raw-io"}, BusKind::RawIo},
+                    BusForm{{"--demo", "--demo"}, BusKind::Demo},
+                    BusForm{{"--device", "3F8=/dev/ttyUSB0"}, BusKind::SerialDriver}));
+
+TEST(CommandLineTest, BindingsAreRepeatableAndTakeAddressesAsTypedInThePortFields) {
+    const CommandLine line = parseCommandLine(
+        {"--device", "3f8=/dev/ttyUSB0", "--device", "02F8=/dev/ttyUSB0", "--device", "E=/x=y"});
+    ASSERT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.devices,
+              (DeviceBindings{{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "/dev/ttyUSB0"}, {0x00E, "/x=y"}}));
+}
+
+TEST(CommandLineTest, HelpAndVersionAnswerOnStandardOutput) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(answerWithoutWindows(parseCommandLine({"--help"}), out, err), 0);
+    EXPECT_EQ(out.str(), usageText());
+    out.str("");
+    EXPECT_EQ(answerWithoutWindows(parseCommandLine({"--version"}), out, err), 0);
+    EXPECT_EQ(out.str(), "kordel " KORDEL_VERSION "\n");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(answerWithoutWindows(parseCommandLine({"--demo"}), out, err), std::nullopt);
+}
+
+struct Refusal {
+    std::vector<std::string> arguments;
+    std::string reason;
+};
+
+class RefusalTest : public testing::TestWithParam<Refusal> {};
+
+TEST_P(RefusalTest, PrintsOneLineReasonAndUsageThenExitsWithTwo) {
+    const CommandLine line = parseCommandLine(GetParam().arguments);
+    ASSERT_EQ(line.action, Action::Refuse);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(answerWithoutWindows(line, out, err), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "kordel: " + GetParam().reason + "\n" + usageText());
+}
+
+const std::string Malformed = "': expected ADDR=PATH, ADDR hexadecimal up to FFFF";
+
+INSTANTIATE_TEST_SUITE_P(
+    WrongForms, RefusalTest,
+    testing::Values(
+        Refusal{{"--verbose"}, "unknown option '--verbose'"},
+        Refusal{{"3F8"}, "unknown option '3F8'"}, Refusal{{"--help", "-x"}, "unknown option '-x'"},
+        Refusal{{"--device"}, "--device needs ADDR=PATH"},
+        Refusal{{"--device", "3F8"}, "malformed binding '3F8" + Malformed},
+        Refusal{{"--device", "=/dev/ttyS0"}, "malformed binding '=/dev/ttyS0" + Malformed},
+        Refusal{{"--device", "3F8="}, "malformed binding '3F8=" + Malformed},
+        Refusal{{"--device", "$3F8=/dev/ttyS0"}, "malformed binding '$3F8=/dev/ttyS0" + Malformed},
+        Refusal{{"--device", "0x3F8=/dev/ttyS0"},
+                "malformed binding '0x3F8=/dev/ttyS0" + Malformed},
+        Refusal{{"--device", "103F8=/dev/ttyS0"},
+                "malformed binding '103F8=/dev/ttyS0" + Malformed},
+        Refusal{{"--device", "3F8=/a", "--device", "3f8=/b"}, "address 3F8 is bound twice"},
+        Refusal{{"--demo", "--raw-io"}, "--demo and --raw-io exclude each other"},
+        Refusal{{"--raw-io", "--device", "3F8=/dev/ttyS0"},
+                "--device serves only the serial driver, not --demo or --raw-io"}));
+
+TEST(CommandLineTest, UsageNamesEveryOption) {
+    for (const char* option : {"--demo", "--device ADDR=PATH", "--raw-io", "--help", "--version"}) {
+        EXPECT_NE(usageText().find(option), std::string::npos) << option;
+    }
+}
+
+} // namespace
+} // namespace kordel
