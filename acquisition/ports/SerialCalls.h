@@ -17,7 +17,7 @@ class SerialCalls {
 public:
     virtual ~SerialCalls() = default;
 
-    // open(path, O_RDWR | O_NOCTTY | O_NONBLOCK); the descriptor goes to `fd`.
+    // open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); the descriptor goes to `fd`.
     virtual int open(const std::string& path, int& fd) = 0;
     virtual int exclusive(int fd) = 0;                    // TIOCEXCL
     virtual int raiseLines(int fd, int lines) = 0;        // TIOCMBIS

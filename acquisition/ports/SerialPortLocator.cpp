@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <fstream>
 #include <utility>
 
@@ -16,13 +17,17 @@ constexpr std::array<std::pair<std::uint16_t, int>, 4> LegacyPorts{
     {{0x3F8, 0}, {0x2F8, 1}, {0x3E8, 2}, {0x2E8, 3}}};
 
 std::optional<int> ttySNumber(const std::string& name) {
-    const std::string prefix = "ttyS";
-    if (!name.starts_with(prefix) || name.size() == prefix.size() ||
-        !std::all_of(name.begin() + prefix.size(), name.end(),
-                     [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::string_view prefix = "ttyS";
+    if (!name.starts_with(prefix)) {
         return std::nullopt;
     }
-    return std::stoi(name.substr(prefix.size()));
+    const char* const end = name.data() + name.size();
+    int number = 0;
+    const auto [stop, error] = std::from_chars(name.data() + prefix.size(), end, number);
+    if (error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return number;
 }
 
 std::optional<unsigned long long> readNumber(const std::filesystem::path& file) {

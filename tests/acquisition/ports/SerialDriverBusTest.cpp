@@ -95,13 +95,6 @@ TEST_F(SerialDriverBusTest, OnlyTheModemAndLineRegistersAreUsed) {
     EXPECT_THAT(calls.log, ElementsAre(Usb + " TIOCCBRK"));
 }
 
-TEST_F(SerialDriverBusTest, StatusReportsCtsAloneAsBitFour) {
-    setUp(0x3F8);
-    calls.ctsBits = {true, false};
-    EXPECT_EQ(bus.in(0x3F8 + ModemStatus), CtsBit);
-    EXPECT_EQ(bus.in(0x3F8 + ModemStatus), 0);
-}
-
 TEST_F(SerialDriverBusTest, UnknownBaseFailsBeforeAnyCall) {
     EXPECT_EQ(errorOf([&] { setUp(0x2F8); }), "No serial port at address 2F8");
     EXPECT_EQ(errorOf([&] { bus.out(0x2FC, 1); }), "No serial port at address 2FC");
