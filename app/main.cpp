@@ -1,0 +1,55 @@
+#include "acquisition/Udata1.h"
+#include "acquisition/ports/DemoBus.h"
+#include "acquisition/ports/RawIoBus.h"
+#include "acquisition/ports/SerialDriverBus.h"
+#include "acquisition/vv55rWin.h"
+#include "app/CommandLine.h"
+#include "ui/ErrorBox.h"
+#include "ui/USave.h"
+#include "ui/Ungr.h"
+#include "ui/Unit1.h"
+
+#include <QApplication>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<kordel::PortBus> portBusFor(const kordel::CommandLine& line) {
+    using namespace kordel;
+    switch (line.bus) {
+    case BusKind::Demo:
+        return std::make_unique<DemoBus>();
+    case BusKind::RawIo:
+        return std::make_unique<RawIoBus>(SerialPortLocator(systemSerialCalls(), line.devices));
+    case BusKind::SerialDriver:
+        break;
+    }
+    return std::make_unique<SerialDriverBus>(systemSerialCalls(),
+                                             SerialPortLocator(systemSerialCalls(), line.devices));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace kordel;
+    const CommandLine line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto status = answerWithoutWindows(line, std::cout, std::cerr)) {
+        return *status;
+    }
+
+    QApplication application(argc, argv);
+    // The name, not the display name: Qt would append a display name to every window's caption.
+    QApplication::setApplicationName(ApplicationTitle);
+    const std::unique_ptr<PortBus> bus = portBusFor(line);
+    usePortBus(*bus);
+
+    SharedState state;
+    SteadyClock clock;
+    TForm1 Form1(state, line.bus == BusKind::Demo, clock);
+    TFSave FSave(Form1);
+    TFNgr FNgr(Form1);
+    Form1.setDialogs(FSave, FNgr);
+    Form1.show();
+    return application.exec();
+}

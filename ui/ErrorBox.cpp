@@ -1,0 +1,31 @@
+#include "ErrorBox.h"
+
+#include "common/Error.h"
+
+#include <QMessageBox>
+#include <new>
+
+namespace kordel {
+
+void showErrorBox(QWidget* parent, const std::string& message) {
+    const std::string text = errorBoxText(message);
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle,
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                    QMessageBox::Ok, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void showErrorOf(QWidget* parent, const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Error& failure) {
+        showErrorBox(parent, failure.message());
+    } catch (const std::bad_alloc&) {
+        showErrorBox(parent, "Out of memory");
+    } catch (const std::exception& failure) {
+        showErrorBox(parent, failure.what());
+    }
+}
+
+} // namespace kordel

@@ -1,0 +1,245 @@
+#include "Unit1.h"
+
+#include "acquisition/Run.h"
+#include "common/NumberText.h"
+#include "plot/PlotRenderer.h"
+#include "ui/ErrorBox.h"
+#include "ui/RunPacer.h"
+#include "ui/ToolIcons.h"
+#include "ui/USave.h"
+#include "ui/Ungr.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+
+namespace kordel {
+
+namespace {
+
+const QString DemoCaption = QStringLiteral("Демонстрационный режим: преобразователи смоделированы");
+const QColor White(255, 255, 255);
+const QColor Yellow(255, 255, 0);
+
+QLabel* label(const QString& text, QWidget* parent, int left, int top) {
+    auto* result = new QLabel(text, parent);
+    result->move(left, top);
+    result->adjustSize();
+    return result;
+}
+
+QLineEdit* edit(QWidget* parent, QRect geometry, const QString& text = {}) {
+    auto* result = new QLineEdit(text, parent);
+    result->setGeometry(geometry);
+    return result;
+}
+
+QToolButton* toolButton(QWidget* parent, int left, const QIcon& icon, const QString& hint) {
+    auto* button = new QToolButton(parent);
+    button->setGeometry(left, 8, 33, 25);
+    button->setIcon(icon);
+    button->setIconSize(QSize(16, 16));
+    button->setToolTip(hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+std::string textOf(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+void colourByText(QLineEdit* edit) {
+    setEditColour(edit, edit->text() == "1" ? White : Yellow);
+}
+
+} // namespace
+
+QFont formFont() {
+    QFont font(QStringLiteral("Liberation Sans"), 8);
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    return font;
+}
+
+void setEditColour(QLineEdit* edit, QColor colour) {
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, colour);
+    edit->setPalette(palette);
+}
+
+TForm1::TForm1(SharedState& state, bool demo, Clock& clock)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+      state_(state), clock_(clock) {
+    setWindowTitle(demo ? DemoCaption : QString());
+    setFont(formFont());
+    setFixedSize(640, 461);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    setAutoFillBackground(true);
+
+    createToolBar();
+    Image1 = new PlotImage(this);
+    Image1->move(0, 40);
+    Memo1 = new ValueListView(list1_, this);
+    Memo1->setGeometry(496, 40, 73, 417);
+    Memo2 = new ValueListView(list2_, this);
+    Memo2->setGeometry(568, 40, 73, 417);
+    createParameters();
+    setTabOrder();
+    connectHandlers();
+    readDecimalSeparator();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void TForm1::createToolBar() {
+    Panel1 = new QFrame(this);
+    Panel1->setGeometry(0, 0, 640, 41);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    SpeedButton1 = toolButton(Panel1, 32, startIcon(), QStringLiteral("Start"));
+    SpeedButton3 = toolButton(Panel1, 80, optionsIcon(), QStringLiteral("Options"));
+    SpeedButton2 = toolButton(Panel1, 128, saveIcon(), QStringLiteral("Save"));
+    SpeedButton5 = toolButton(Panel1, 448, exitIcon(), QStringLiteral("Exit"));
+    Label4 = label(QStringLiteral("com 1"), Panel1, 512, 24);
+    Label5 = label(QStringLiteral("com 2"), Panel1, 584, 24);
+}
+
+void TForm1::createParameters() {
+    GroupBox2 = new QGroupBox(QStringLiteral("Порт"), this);
+    GroupBox2->setGeometry(0, 352, 137, 105);
+    Label8 = label(QStringLiteral("COM  1"), GroupBox2, 16, 32);
+    Edit5 = edit(GroupBox2, {72, 24, 41, 21});
+    Label9 = label(QStringLiteral("COM  2"), GroupBox2, 16, 64);
+    Edit6 = edit(GroupBox2, {72, 56, 41, 21});
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Параметры"), this);
+    GroupBox1->setGeometry(136, 352, 361, 105);
+    Label2 = label(QStringLiteral("Кол - во измерений"), GroupBox1, 72, 40);
+    Edit1 = edit(GroupBox1, {192, 33, 41, 21}, QStringLiteral(" "));
+    Label1 = label(QStringLiteral("Частота измерения"), GroupBox1, 72, 64);
+    Edit2 = edit(GroupBox1, {192, 56, 41, 21}, QStringLiteral(" "));
+    Label3 = label(QStringLiteral("Делитель"), GroupBox1, 72, 88);
+    Label6 = label(QStringLiteral("com 1"), GroupBox1, 152, 88);
+    Edit3 = edit(GroupBox1, {192, 80, 41, 21});
+    setEditColour(Edit3, White);
+    Edit4 = edit(GroupBox1, {248, 80, 41, 21}, QStringLiteral(" "));
+    Label7 = label(QStringLiteral("com 2"), GroupBox1, 296, 88);
+}
+
+void TForm1::setTabOrder() {
+    const QWidget* order[] = {Memo1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Memo2};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+    }
+}
+
+void TForm1::connectHandlers() {
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { Cl1(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { SpeedButton3Click(); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { ClSave(); }); });
+    connect(SpeedButton5, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { Clos(); }); });
+    connect(Edit3, &QLineEdit::textChanged, this, [this] { Change(); });
+    connect(Edit4, &QLineEdit::textChanged, this, [this] { Change2(); });
+}
+
+void TForm1::setDialogs(TFSave& save, TFNgr& options) {
+    FSave_ = &save;
+    FNgr_ = &options;
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!activated_) {
+        activated_ = true;
+        guarded(this, [this] { Act(); });
+    }
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LocaleChange) {
+        readDecimalSeparator();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TForm1::readDecimalSeparator() {
+    // The value files are 8-bit text, so a symbol outside ASCII counts as unreadable.
+    const QString symbol = QLocale().decimalPoint();
+    const bool usable = symbol.size() == 1 && symbol[0].unicode() > 0 && symbol[0].unicode() < 128;
+    separator_ = usable ? static_cast<char>(symbol[0].unicode()) : '.';
+}
+
+void TForm1::Act() {
+    applyDefaults(state_, Image1->width(), Image1->height());
+    Edit3->setText(QString::fromStdString(generalText(state_.Divider1, separator_)));
+    Edit4->setText(QString::fromStdString(generalText(state_.Divider2, separator_)));
+    Edit5->setText(QString::fromStdString(hexText(state_.Port1Base)));
+    Edit6->setText(QString::fromStdString(hexText(state_.Port2Base)));
+}
+
+void TForm1::Cl1() {
+    const RunFields fields{textOf(Edit5), textOf(Edit6), textOf(Edit1),
+                           textOf(Edit2), textOf(Edit3), textOf(Edit4)};
+    std::exception_ptr failure;
+    bool localeChanged = false;
+    {
+        RunPacer pacer(clock_, [this] { showLists(); });
+        try {
+            performRun(fields, {state_, list1_, list2_, pacer, separator_, &pacer});
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        localeChanged = pacer.localeChanged();
+    }
+    showLists();
+    if (localeChanged) {
+        readDecimalSeparator();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    drawPlot();
+}
+
+void TForm1::drawPlot() {
+    Canvas& canvas = Image1->canvas();
+    clearImage(canvas, state_);
+    Image1->update(); // painted later, with whatever the drawing reached
+    DrawPlot(canvas, state_, FNgr_->CheckBox2->isChecked(), FNgr_->CheckBox1->isChecked(),
+             separator_);
+}
+
+void TForm1::showLists() {
+    Memo1->refresh();
+    Memo2->refresh();
+}
+
+void TForm1::SpeedButton3Click() {
+    FNgr_->exec();
+}
+
+void TForm1::ClSave() {
+    FSave_->exec();
+}
+
+void TForm1::Clos() {
+    close();
+}
+
+void TForm1::Change() {
+    colourByText(Edit3);
+}
+
+void TForm1::Change2() {
+    colourByText(Edit4);
+}
+
+} // namespace kordel

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "acquisition/Clock.h"
+#include "acquisition/Udata1.h"
+#include "acquisition/ValueList.h"
+#include "ui/PlotImage.h"
+#include "ui/ValueListView.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QWidget>
+
+namespace kordel {
+
+class TFNgr;
+class TFSave;
+
+// The main window: run parameters, plot image, the two channel value lists and the tool bar.
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // `demo`: the converters are simulated, which the caption says. Runs wait on `clock`.
+    TForm1(SharedState& state, bool demo, Clock& clock);
+
+    // The dialogs are created after the main window; it opens them from its tool bar.
+    void setDialogs(TFSave& save, TFNgr& options);
+
+    SharedState& state() { return state_; }
+    const ValueList& list1() const { return list1_; }
+    const ValueList& list2() const { return list2_; }
+    Canvas& canvas() { return Image1->canvas(); }
+    char decimalSeparator() const { return separator_; }
+
+    // Clears the plot image and draws the last run with the options dialog's switches as
+    // they are now. Throws Error when the drawing fails, leaving what was drawn.
+    void drawPlot();
+
+    // Handlers.
+    void Act();
+    void Cl1();
+    void SpeedButton3Click();
+    void ClSave();
+    void Clos();
+    void Change();
+    void Change2();
+
+    QFrame* Panel1;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton5;
+    QLabel* Label4;
+    QLabel* Label5;
+    PlotImage* Image1;
+    ValueListView* Memo1;
+    ValueListView* Memo2;
+    QGroupBox* GroupBox2;
+    QLabel* Label8;
+    QLineEdit* Edit5;
+    QLabel* Label9;
+    QLineEdit* Edit6;
+    QGroupBox* GroupBox1;
+    QLabel* Label2;
+    QLineEdit* Edit1;
+    QLabel* Label1;
+    QLineEdit* Edit2;
+    QLabel* Label3;
+    QLabel* Label6;
+    QLineEdit* Edit3;
+    QLineEdit* Edit4;
+    QLabel* Label7;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void createToolBar();
+    void createParameters();
+    void setTabOrder();
+    void connectHandlers();
+    void showLists();
+    void readDecimalSeparator();
+
+    SharedState& state_;
+    Clock& clock_;
+    ValueList list1_;
+    ValueList list2_;
+    char separator_ = '.';
+    bool activated_ = false;
+    TFSave* FSave_ = nullptr;
+    TFNgr* FNgr_ = nullptr;
+};
+
+// Kordel's font: a small sans-serif with Cyrillic letters.
+QFont formFont();
+
+// Colours an edit's background (the multiplier edits turn yellow when not 1).
+void setEditColour(QLineEdit* edit, QColor colour);
+
+} // namespace kordel
