@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QInputEvent>
 #include <algorithm>
-#include <cmath>
 
 namespace kordel {
 
 namespace {
 
-constexpr double RepaintInterval = 0.05; // seconds
+constexpr std::int32_t RepaintIntervalMs = 50;
+constexpr double RepaintInterval = RepaintIntervalMs / 1000.0;
 // Pairs between two looks at the clock: far below 50 ms even on the slowest bus.
 constexpr std::int32_t PairsPerLook = 64;
 
@@ -40,10 +40,8 @@ RunPacer::~RunPacer() {
 }
 
 void RunPacer::wait(std::int32_t milliseconds) {
-    const double end = now() + milliseconds / 1000.0;
-    for (double left = end - now(); left > 0; left = end - now()) {
-        const double slice = std::min(left, lastRepaint_ + RepaintInterval - now());
-        time_.wait(static_cast<std::int32_t>(std::ceil(std::max(slice, 0.0) * 1000)));
+    for (std::int32_t left = milliseconds; left > 0; left -= RepaintIntervalMs) {
+        time_.wait(std::min(left, RepaintIntervalMs));
         repaintIfDue();
     }
 }

@@ -1,0 +1,169 @@
+#include "KordelWindows.h"
+#include "ModalAnswer.h"
+#include "acquisition/Converter.h"
+#include "common/NumberText.h"
+
+#include <QLocale>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace kordel {
+namespace {
+
+using testing_support::KordelWindows;
+using testing_support::ModalAnswer;
+
+QColor baseOf(const QLineEdit* edit) {
+    return edit->palette().color(QPalette::Base);
+}
+
+bool hasRed(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == qRgb(255, 0, 0)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+class MainWindow : public testing::Test {
+protected:
+    KordelWindows windows;
+    TForm1& form = windows.Form1;
+};
+
+TEST_F(MainWindow, StartsWithTheDefaultsInItsFields) {
+    EXPECT_EQ(form.Edit1->text(), " ");
+    EXPECT_EQ(form.Edit2->text(), " ");
+    EXPECT_EQ(form.Edit3->text(), "1");
+    EXPECT_EQ(form.Edit4->text(), "1");
+    EXPECT_EQ(form.Edit5->text(), "3F8");
+    EXPECT_EQ(form.Edit6->text(), "2F8");
+    EXPECT_EQ(baseOf(form.Edit3), QColor(255, 255, 255));
+    EXPECT_EQ(baseOf(form.Edit4), QColor(255, 255, 255));
+    EXPECT_EQ(windows.state.Settings.ImageWidth, 497);
+    EXPECT_EQ(windows.state.Settings.ImageHeight, 313);
+    EXPECT_FALSE(form.canvas().hasRaster());
+    EXPECT_EQ(form.windowTitle(), "Демонстрационный режим: преобразователи смоделированы");
+}
+
+TEST_F(MainWindow, IsLaidOutAsDrawn) {
+    EXPECT_EQ(form.size(), QSize(640, 461));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    const std::pair<QWidget*, QRect> layout[] = {
+        {form.Panel1, {0, 0, 640, 41}},         {form.SpeedButton1, {32, 8, 33, 25}},
+        {form.SpeedButton3, {80, 8, 33, 25}},   {form.SpeedButton2, {128, 8, 33, 25}},
+        {form.SpeedButton5, {448, 8, 33, 25}},  {form.Image1, {0, 40, 497, 313}},
+        {form.Memo1, {496, 40, 73, 417}},       {form.Memo2, {568, 40, 73, 417}},
+        {form.GroupBox2, {0, 352, 137, 105}},   {form.Edit5, {72, 24, 41, 21}},
+        {form.GroupBox1, {136, 352, 361, 105}}, {form.Edit1, {192, 33, 41, 21}},
+        {form.Edit4, {248, 80, 41, 21}}};
+    for (const auto& [widget, geometry] : layout) {
+        EXPECT_EQ(widget->geometry(), geometry) << widget->metaObject()->className();
+    }
+    EXPECT_EQ(form.SpeedButton1->toolTip(), "Start");
+    EXPECT_EQ(form.SpeedButton5->toolTip(), "Exit");
+    EXPECT_EQ(form.Image1->cursor().shape(), Qt::PointingHandCursor);
+
+    QWidget* order[] = {form.Memo1, form.Edit1, form.Edit2, form.Edit3,
+                        form.Edit4, form.Edit5, form.Edit6, form.Memo2};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget* next = order[i]->nextInFocusChain();
+        while ((next->focusPolicy() & Qt::TabFocus) == 0) {
+            next = next->nextInFocusChain();
+        }
+        EXPECT_EQ(next, order[i + 1]) << i;
+    }
+}
+
+struct ColourCase {
+    QString text;
+    bool yellow;
+};
+
+class MultiplierColour : public MainWindow, public testing::WithParamInterface<ColourCase> {};
+
+TEST_P(MultiplierColour, IsYellowUnlessTheTextIsExactlyOne) {
+    for (QLineEdit* edit : {form.Edit3, form.Edit4}) {
+        edit->clear();
+        QTest::keyClicks(edit, GetParam().text);
+        EXPECT_EQ(baseOf(edit), GetParam().yellow ? QColor(255, 255, 0) : QColor(255, 255, 255));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, MultiplierColour,
+                         testing::Values(ColourCase{"1", false}, ColourCase{"2", true},
+                                         ColourCase{"01", true}, ColourCase{" 1", true},
+                                         ColourCase{"1 ", true}, ColourCase{"", true}));
+
+TEST_F(MainWindow, ClosingADialogDoesNotApplyTheDefaultsAgain) {
+    form.Edit5->setText("3E8");
+    form.Edit3->setText("5");
+    ModalAnswer answer;
+    QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
+    ASSERT_TRUE(answer.seen().shown);
+    EXPECT_EQ(answer.seen().title, "Опции");
+    EXPECT_EQ(form.Edit5->text(), "3E8");
+    EXPECT_EQ(form.Edit3->text(), "5");
+}
+
+TEST_F(MainWindow, StartWithTheInitialBlankShowsTheErrorAndDrawsNothing) {
+    ModalAnswer answer;
+    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+    ASSERT_TRUE(answer.seen().shown);
+    EXPECT_EQ(answer.seen().title, "Kordel (com)");
+    EXPECT_EQ(answer.seen().text, "' ' is not a valid integer value.");
+    EXPECT_EQ(answer.seen().icon, QMessageBox::Critical);
+    EXPECT_FALSE(form.canvas().hasRaster());
+    EXPECT_TRUE(windows.state.DataReady);
+    EXPECT_TRUE(form.isEnabled());
+}
+
+TEST_F(MainWindow, ADemoRunListsTheConverterValuesAndDrawsThePlot) {
+    windows.run("150");
+    ASSERT_EQ(form.list1().size(), 150U);
+    ASSERT_EQ(form.list2().size(), 150U);
+    for (std::size_t k = 0; k < 150; ++k) {
+        const int index = static_cast<int>(k);
+        EXPECT_EQ(form.list1().line(k), generalText(codeToVolts(DemoBus::demoCode(75, index))));
+        EXPECT_EQ(form.list2().line(k), generalText(codeToVolts(DemoBus::demoCode(50, index))));
+    }
+    ASSERT_TRUE(form.canvas().hasRaster());
+    EXPECT_TRUE(hasRed(form.canvas().image()));
+    EXPECT_EQ(form.Memo1->selectedText(), "");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindow, ReadsTheDecimalSeparatorAgainWhenTheLocaleChanges) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QApplication::postEvent(&form, new QEvent(QEvent::LocaleChange));
+    QApplication::processEvents();
+    windows.run("1");
+    QLocale::setDefault(before);
+    EXPECT_EQ(form.list1().line(0), "2,509");
+    EXPECT_EQ(form.decimalSeparator(), ',');
+}
+
+TEST_F(MainWindow, ACloseRequestDuringARunIsRefused) {
+    bool closedDuringRun = false;
+    windows.clock.waits.clear();
+    QTimer::singleShot(0, &form, [&] {
+        form.close();
+        closedDuringRun = !form.isVisible();
+    });
+    windows.run("3", "100");
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.list1().size(), 3U);
+}
+
+TEST_F(MainWindow, ExitClosesTheWindow) {
+    QTest::mouseClick(form.SpeedButton5, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+}
+
+} // namespace
+} // namespace kordel
