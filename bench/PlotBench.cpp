@@ -4,7 +4,6 @@
 #include "plot/Canvas.h"
 #include "plot/PlotRenderer.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <numbers>
@@ -57,13 +56,3 @@ BENCHMARK(BM_DrawPlotRandomCodes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kordel
-
-// The font needs an application; there is no display.
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

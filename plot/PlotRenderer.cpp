@@ -53,13 +53,7 @@ double divide(std::int64_t numerator, long double divisor) {
     return static_cast<double>(numerator / divisor);
 }
 
-// Round(k * step). Within +-2^62 the conversion in the current rounding mode (to nearest, halves
-// to even) gives the same integer without saving the floating-point environment, which the
-// million points of a long run would otherwise spend most of their time on.
-std::int64_t scaled(long double k, double step) {
-    const long double value = k * step;
-    return std::fabs(value) < 0x1p62L ? std::llrint(value) : Round(value);
-}
+std::int64_t scaled(long double k, double step) { return Round(k * step); }
 
 // Calls mark(k, Round(k * step)) for k = first..last in increasing order, but only where that
 // offset lies in [lowest, highest] and only for the last k of each offset: marks with one
