@@ -84,6 +84,12 @@ TEST_F(RunOverDriverTest, FailureMidRunKeepsThePairsReadCompletely) {
     EXPECT_EQ(list1.size(), 1u);
     EXPECT_EQ(list2.size(), 1u);
     EXPECT_TRUE(state.DataReady);
+
+    // The failed device is opened afresh by the next run, which then reads all it asks for.
+    EXPECT_EQ(runError(bus, "4"), "no error");
+    EXPECT_EQ(state.SampleCount, 4);
+    EXPECT_EQ(list1.size(), 4u);
+    EXPECT_EQ(list2.size(), 4u);
 }
 
 } // namespace
