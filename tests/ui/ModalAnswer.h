@@ -5,6 +5,12 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
+#include <ostream>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
 
 namespace kordel::testing_support {
 
