@@ -160,6 +160,27 @@ TEST_F(MainWindow, ACloseRequestDuringARunIsRefused) {
     EXPECT_EQ(form.list1().size(), 3U);
 }
 
+TEST_F(MainWindow, ShowsItIsBusyAndTheListsGrowingDuringARun) {
+    std::vector<std::size_t> linesSeen;
+    bool busyCursor = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        linesSeen.push_back(form.Memo1->firstVisibleLine());
+        const QCursor* cursor = QApplication::overrideCursor();
+        busyCursor = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+    });
+    watcher.start(0);
+    windows.run("100", "200");
+    watcher.stop();
+    ASSERT_FALSE(linesSeen.empty());
+    const auto growing = std::count_if(linesSeen.begin(), linesSeen.end(), [&](std::size_t line) {
+        return line > 0 && line < form.Memo1->firstVisibleLine();
+    });
+    EXPECT_GT(growing, 10);
+    EXPECT_TRUE(busyCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(MainWindow, ExitClosesTheWindow) {
     QTest::mouseClick(form.SpeedButton5, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
