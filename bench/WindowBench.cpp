@@ -11,7 +11,8 @@
 #include <QTest>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <sys/resource.h>
+#include <fstream>
+#include <string>
 
 namespace kordel {
 namespace {
@@ -22,6 +23,21 @@ public:
     void wait(std::int32_t) override {}
 };
 
+// The peak is counted afresh from here on, so earlier benchmarks in this process don't count.
+void resetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double peakMemoryMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:")) {
+            return std::stod(line.substr(6)) / 1024;
+        }
+    }
+    return 0;
+}
+
 double secondsOf(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
     work();
@@ -29,6 +45,7 @@ double secondsOf(const std::function<void()>& work) {
 }
 
 void BM_WindowMillionPairRun(benchmark::State& bench) {
+    resetPeakMemory();
     DemoBus bus;
     usePortBus(bus);
     SetUpSkippingClock clock;
@@ -56,12 +73,10 @@ void BM_WindowMillionPairRun(benchmark::State& bench) {
             QTest::keyClick(form.Memo1, Qt::Key_C, Qt::ControlModifier);
         });
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     bench.counters["run_to_plot_s"] = runSeconds;
     bench.counters["scroll_end_ms"] = scrollSeconds * 1000;
     bench.counters["select_copy_ms"] = copySeconds * 1000;
-    bench.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+    bench.counters["peak_rss_MB"] = peakMemoryMegabytes();
 }
 BENCHMARK(BM_WindowMillionPairRun)->Unit(benchmark::kSecond)->Iterations(1);
 

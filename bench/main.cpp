@@ -1,3 +1,5 @@
+#include "SummaryReporter.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
@@ -6,7 +8,8 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    kordel::SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }
