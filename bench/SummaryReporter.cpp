@@ -76,7 +76,7 @@ void SummaryReporter::Finalize() {
         {"Series and lists per pair", counter("BM_RunPairs", "bytes_per_pair"), "B", 64},
         {"DrawPlot, 1,000,000 demo pairs", milliseconds("BM_DrawPlotDemoRun"), "ms", 50},
         {"DrawPlot, 1,000,000 random pairs", milliseconds("BM_DrawPlotRandomCodes"), "ms", {}},
-        {"Saving the lists and image of 1,000,000 pairs", milliseconds("BM_SaveMillionPairs"), "ms",
+        {"Saving the lists and image of 1,000,000 pairs", milliseconds("BM_SaveRunAndImage"), "ms",
          500},
         {"Driver calls per reading", counter("BM_CallsPerReading", "calls_per_reading"), "", 26},
         {"One driver call against the seam", milliseconds("BM_CallAgainstSeam") * 1e6, "ns", {}},
