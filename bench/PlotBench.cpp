@@ -1,23 +1,17 @@
 // Clearing and drawing the plot of a 1,000,000-pair run on the 497 x 313 image.
 #include "acquisition/Converter.h"
 #include "acquisition/Udata1.h"
+#include "acquisition/ports/DemoBus.h"
 #include "plot/Canvas.h"
 #include "plot/PlotRenderer.h"
 
 #include <benchmark/benchmark.h>
-#include <cmath>
-#include <numbers>
 #include <random>
 
 namespace kordel {
 namespace {
 
 constexpr int Pairs = 1'000'000;
-
-int demoCode(int k, int period) {
-    return static_cast<int>(
-        std::lround(128 + 127 * std::sin(2 * std::numbers::pi * (k % period) / period)));
-}
 
 SharedState runOf(auto channel1, auto channel2) {
     SharedState state;
@@ -41,8 +35,8 @@ void drawPlots(benchmark::State& bench, const SharedState& state) {
 }
 
 void BM_DrawPlotDemoRun(benchmark::State& bench) {
-    drawPlots(bench,
-              runOf([](int k) { return demoCode(k, 75); }, [](int k) { return demoCode(k, 50); }));
+    drawPlots(bench, runOf([](int k) { return DemoBus::demoCode(75, k); },
+                           [](int k) { return DemoBus::demoCode(50, k); }));
 }
 BENCHMARK(BM_DrawPlotDemoRun)->Unit(benchmark::kMillisecond);
 
