@@ -1,15 +1,176 @@
 #include "Ungr.h"
 
-#include "Unit1.h"
+#include "common/NumberText.h"
+#include "ui/ErrorBox.h"
+#include "ui/Unit1.h"
+
+#include <QKeyEvent>
+#include <array>
+#include <utility>
 
 namespace kordel {
 
+namespace {
+
+QLabel* label(const QString& text, QWidget* parent, int left, int top) {
+    auto* result = new QLabel(text, parent);
+    result->move(left, top);
+    result->adjustSize();
+    return result;
+}
+
+QLineEdit* edit(QWidget* parent, QRect geometry) {
+    auto* result = new QLineEdit(parent);
+    result->setGeometry(geometry);
+    return result;
+}
+
+QFrame* panel(QWidget* parent, QRect geometry) {
+    auto* result = new QFrame(parent);
+    result->setGeometry(geometry);
+    result->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    return result;
+}
+
+QCheckBox* checkBox(const QString& text, QWidget* parent, QRect geometry) {
+    auto* result = new QCheckBox(text, parent);
+    result->setGeometry(geometry);
+    result->setChecked(true);
+    return result;
+}
+
+// Enter presses a button only while it has the focus, which the dialog itself sees to.
+QPushButton* button(const QString& text, QWidget* parent, int left) {
+    auto* result = new QPushButton(text, parent);
+    result->setGeometry(left, 208, 65, 25);
+    result->setAutoDefault(false);
+    return result;
+}
+
+// Each edit with the setting it shows and stores, in the order they are filled and stored.
+std::array<std::pair<QLineEdit*, std::int32_t*>, 7> bindings(TFNgr& dialog,
+                                                             PlotSettings& settings) {
+    return {{{dialog.Edit1, &settings.OxDigits},
+             {dialog.Edit2, &settings.OxDivisions},
+             {dialog.Edit3, &settings.OyDivisions},
+             {dialog.Edit4, &settings.RightMargin},
+             {dialog.Edit5, &settings.LeftMargin},
+             {dialog.Edit6, &settings.TopMargin},
+             {dialog.Edit7, &settings.BottomMargin}}};
+}
+
+} // namespace
+
 TFNgr::TFNgr(TForm1& form)
-    : QDialog(&form), CheckBox1(new QCheckBox(QStringLiteral("Оси координат"), this)),
-      CheckBox2(new QCheckBox(QStringLiteral("Координатная сетка"), this)), form_(form) {
+    : QDialog(&form, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form_(form) {
     setWindowTitle(QStringLiteral("Опции"));
-    CheckBox1->setChecked(true);
-    CheckBox2->setChecked(true);
+    setFont(formFont());
+    setFixedSize(473, 248);
+
+    createDigitsPanel();
+    createSwitchesPanel();
+    createMarginsBox();
+    createButtons();
+    setTabOrder();
+}
+
+void TFNgr::createDigitsPanel() {
+    Panel1 = panel(this, {0, 0, 273, 113});
+    Label1 = label(QStringLiteral("Точность по оси OX (время)"), Panel1, 24, 24);
+    Edit1 = edit(Panel1, {192, 16, 49, 21});
+    Label2 = label(QStringLiteral("Кол - во значений по оси OX"), Panel1, 24, 56);
+    Edit2 = edit(Panel1, {192, 48, 49, 21});
+    Label3 = label(QStringLiteral("Кол - во значений по оси OY"), Panel1, 24, 88);
+    Edit3 = edit(Panel1, {192, 80, 49, 21});
+}
+
+void TFNgr::createSwitchesPanel() {
+    Panel2 = panel(this, {0, 112, 273, 65});
+    CheckBox1 = checkBox(QStringLiteral("Оси координат"), Panel2, {16, 8, 105, 17});
+    CheckBox2 = checkBox(QStringLiteral("Координатная сетка"), Panel2, {16, 32, 129, 17});
+}
+
+void TFNgr::createMarginsBox() {
+    GroupBox1 = new QGroupBox(QStringLiteral("Масштабирование"), this);
+    GroupBox1->setGeometry(272, 0, 201, 249);
+    Label4 = label(QStringLiteral("От правого края (pix)"), GroupBox1, 8, 40);
+    Edit4 = edit(GroupBox1, {136, 32, 41, 21});
+    Label5 = label(QStringLiteral("От левого края (pix)"), GroupBox1, 16, 80);
+    Edit5 = edit(GroupBox1, {136, 72, 41, 21});
+    Label6 = label(QStringLiteral("Сверху (pix)"), GroupBox1, 16, 120);
+    Edit6 = edit(GroupBox1, {136, 112, 41, 21});
+    Label7 = label(QStringLiteral("Снизу (pix)"), GroupBox1, 16, 160);
+    Edit7 = edit(GroupBox1, {136, 152, 41, 21});
+}
+
+void TFNgr::createButtons() {
+    Button1 = button(QStringLiteral("OK"), this, 40);
+    Button2 = button(QStringLiteral("Cancel"), this, 136);
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { Button2Click(); }); });
+}
+
+void TFNgr::setTabOrder() {
+    QWidget* order[] = {Button1, Edit1, Edit2,     Edit3,     Edit4,  Edit5,
+                        Edit6,   Edit7, CheckBox2, CheckBox1, Button2};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+}
+
+void TFNgr::showEvent(QShowEvent* event) {
+    // Centres the dialog on the main window until it has a place of its own.
+    QDialog::showEvent(event);
+    if (event->spontaneous()) {
+        return;
+    }
+    setAttribute(Qt::WA_Moved); // from now on it reopens where it was left
+    Button1->setFocus();
+    guarded(this, [this] { Activ(); });
+}
+
+void TFNgr::keyPressEvent(QKeyEvent* event) {
+    // There is no default or cancel button: Esc does nothing, Enter presses the focused button.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        return;
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
+            focused->click();
+        }
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TFNgr::Activ() {
+    for (const auto& [edit, setting] : bindings(*this, form_.state().Settings)) {
+        edit->setText(QString::number(*setting));
+    }
+}
+
+void TFNgr::Button1Click() {
+    storeSettings();
+    // A failed redraw is shown with the dialog still up; the dialog closes all the same.
+    if (form_.state().DataReady) {
+        guarded(this, [this] { form_.drawPlot(); });
+    }
+    reject();
+}
+
+void TFNgr::Button2Click() {
+    reject();
+}
+
+// Each value is stored as soon as it is converted, so a bad text leaves the ones before it.
+void TFNgr::storeSettings() {
+    for (const auto& [edit, setting] : bindings(*this, form_.state().Settings)) {
+        *setting = parseInteger(edit->text().toStdString());
+    }
 }
 
 } // namespace kordel
