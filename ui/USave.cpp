@@ -1,11 +1,177 @@
 #include "USave.h"
 
-#include "Unit1.h"
+#include "ui/ErrorBox.h"
+#include "ui/SavePath.h"
+#include "ui/Unit1.h"
+
+#include <QKeyEvent>
+#include <QMessageBox>
 
 namespace kordel {
 
-TFSave::TFSave(TForm1& form) : QDialog(&form), form_(form) {
+namespace {
+
+// The outer 333 x 241 less a sizeable frame of 4 pixels and a title bar of 19.
+constexpr QSize ClientSize(333 - 2 * 4, 241 - 2 * 4 - 19);
+
+const QString ShortNameWarning = QStringLiteral("Введите имя файла\n\r(более одного символа)");
+const QString NoBoxWarning = QStringLiteral("Установите флажки");
+
+// Centred on the screen, OK for both Enter and Esc.
+void showWarning(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+QCheckBox* checkBox(const QString& text, QWidget* parent, QRect geometry) {
+    auto* box = new QCheckBox(text, parent);
+    box->setGeometry(geometry);
+    box->setChecked(true);
+    return box;
+}
+
+// Enter presses a button only when it has the focus: there is no default button.
+QPushButton* pushButton(const QString& text, QWidget* parent, QRect geometry) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TFSave::TFSave(TForm1& form)
+    : QDialog(&form, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form_(form) {
     setWindowTitle(QStringLiteral("Save"));
+    setFont(formFont());
+    resize(ClientSize);
+    createFileControls();
+    createNameAndSwitches();
+    setTabOrder();
+    connectHandlers();
+}
+
+void TFSave::createFileControls() {
+    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1->setGeometry(16, 8, 137, 19);
+    DriveComboBox1->addItems(drives());
+    DirectoryListBox1 = new DirectoryListBox(this);
+    DirectoryListBox1->setGeometry(16, 32, 137, 97);
+    FileListBox1 = new FileListBox(this);
+    FileListBox1->setGeometry(168, 8, 137, 121);
+    showDriveOfDirectory();
+}
+
+void TFSave::createNameAndSwitches() {
+    Edit1 = new QLineEdit(this);
+    Edit1->setGeometry(16, 144, 137, 21);
+    CheckBox1 = checkBox(QStringLiteral(" Сохранить данные"), this, {176, 144, 129, 17});
+    CheckBox2 = checkBox(QStringLiteral(" Сохранить график"), this, {176, 168, 129, 17});
+    Button1 = pushButton(QStringLiteral("Save"), this, {16, 176, 57, 25});
+    Button2 = pushButton(QStringLiteral(" Cancel"), this, {96, 176, 57, 25});
+}
+
+void TFSave::setTabOrder() {
+    QWidget* order[] = {DriveComboBox1, FileListBox1, DirectoryListBox1, Button1,
+                        Button2,        Edit1,        CheckBox1,         CheckBox2};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+}
+
+void TFSave::connectHandlers() {
+    // Chosen by the user, also when it is the drive already shown: that leads to its root.
+    connect(DriveComboBox1, &QComboBox::activated, this,
+            [this] { guarded(this, [this] { DriveComboBox1Change(); }); });
+    connect(DirectoryListBox1, &DirectoryListBox::directoryChanged, this,
+            [this] { guarded(this, [this] { DirectoryListBox1Change(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded(this, [this] { ClSv(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded(this, [this] { Cancel(); }); });
+}
+
+void TFSave::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) {
+        return;
+    }
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        FileListBox1->read(DirectoryListBox1->directory());
+    }
+    guarded(this, [this] { SAct(); });
+}
+
+// An explicit position keeps the dialog where it was left instead of centring it again.
+void TFSave::hideEvent(QHideEvent* event) {
+    move(pos());
+    QDialog::hideEvent(event);
+}
+
+// No cancel button: Esc does nothing. No default button: Enter presses only a focused button.
+void TFSave::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        return;
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        }
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TFSave::showDriveOfDirectory() {
+    DriveComboBox1->setCurrentIndex(
+        DriveComboBox1->findText(driveOf(DirectoryListBox1->directory())));
+}
+
+void TFSave::SAct() {
+    SaveDir = DirectoryListBox1->directory();
+}
+
+void TFSave::DriveComboBox1Change() {
+    DirectoryListBox1->setDirectory(DriveComboBox1->currentText());
+    // A drive that cannot be entered leaves the previous directory, and its drive.
+    showDriveOfDirectory();
+}
+
+void TFSave::DirectoryListBox1Change() {
+    FileListBox1->read(DirectoryListBox1->directory());
+    SaveDir = DirectoryListBox1->directory();
+    showDriveOfDirectory();
+}
+
+void TFSave::Cancel() {
+    reject();
+}
+
+void TFSave::ClSv() {
+    const QString name = Edit1->text();
+    const std::string basePath = BasePath(SaveDir.toStdString(), name.toStdString());
+    if (name.size() < 2) {
+        showWarning(ShortNameWarning);
+        return;
+    }
+    if (CheckBox1->isChecked()) {
+        writeValueList(form_.list1(), basePath + "(1).txt", createFile_);
+        writeValueList(form_.list2(), basePath + "(2).txt", createFile_);
+    }
+    // Before the first drawing there is no raster, and so no image to write.
+    if (CheckBox2->isChecked() && form_.canvas().hasRaster()) {
+        writeBitmap(form_.canvas().image(), basePath + ".bmp", createFile_);
+    }
+    if (CheckBox1->isChecked() || CheckBox2->isChecked()) {
+        accept();
+    } else {
+        showWarning(NoBoxWarning);
+    }
 }
 
 } // namespace kordel

@@ -1,20 +1,64 @@
 #pragma once
 
+#include "ui/FileLists.h"
+#include "ui/OutputFiles.h"
+
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace kordel {
 
 class TForm1;
 
-// The save dialog.
+// The save dialog: a directory and a name, under which Save writes the two value lists as
+// "(1).txt" and "(2).txt" and the plot image as ".bmp".
 class TFSave : public QDialog {
     Q_OBJECT
 
 public:
     explicit TFSave(TForm1& form);
 
+    // Where Save's files come from; tests put in files whose writes fail.
+    void setSaveFileFactory(SaveFileFactory create) { createFile_ = std::move(create); }
+
+    // The directory Save writes into.
+    const QString& saveDir() const { return SaveDir; }
+
+    // Handlers.
+    void SAct();
+    void DriveComboBox1Change();
+    void DirectoryListBox1Change();
+    void Cancel();
+    void ClSv();
+
+    QComboBox* DriveComboBox1;
+    DirectoryListBox* DirectoryListBox1;
+    FileListBox* FileListBox1;
+    QLineEdit* Edit1;
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QPushButton* Button1;
+    QPushButton* Button2;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void createFileControls();
+    void createNameAndSwitches();
+    void setTabOrder();
+    void connectHandlers();
+    void showDriveOfDirectory();
+
     TForm1& form_;
+    SaveFileFactory createFile_ = plainSaveFile;
+    QString SaveDir;
+    bool shownBefore_ = false;
 };
 
 } // namespace kordel

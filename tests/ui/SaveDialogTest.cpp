@@ -1,0 +1,342 @@
+#include "FailingSaveFile.h"
+#include "KordelWindows.h"
+#include "ModalAnswer.h"
+#include "acquisition/Converter.h"
+#include "common/NumberText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kordel {
+namespace {
+
+using testing_support::failingFor;
+using testing_support::KordelWindows;
+using testing_support::ModalAnswer;
+using testing_support::ModalSeen;
+
+// Moves the process into a directory and back again afterwards.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const QString& directory) { QDir::setCurrent(directory); }
+    ~CurrentDirectory() { QDir::setCurrent(saved_); }
+
+private:
+    QString saved_ = QDir::currentPath();
+};
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QByteArray demoListFile(int period, int count) {
+    QByteArray text;
+    for (int k = 0; k < count; ++k) {
+        text += generalText(codeToVolts(DemoBus::demoCode(period, k))) + "\r\n";
+    }
+    return text;
+}
+
+QStringList texts(const QListWidget* list) {
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i) {
+        result.append(list->item(i)->text());
+    }
+    return result;
+}
+
+QStringList paths(const QListWidget* list) {
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i) {
+        result.append(DirectoryListBox::pathOf(list->item(i)));
+    }
+    return result;
+}
+
+// A pixel of a 24-bit bottom-up bitmap of the plot image.
+QRgb bitmapPixel(const QByteArray& bytes, int x, int y) {
+    const int at = 54 + (312 - y) * 1492 + 3 * x;
+    return qRgb(static_cast<std::uint8_t>(bytes[at + 2]), static_cast<std::uint8_t>(bytes[at + 1]),
+                static_cast<std::uint8_t>(bytes[at]));
+}
+
+class SaveDialog : public testing::Test {
+protected:
+    SaveDialog() { dialog.show(); }
+
+    QString pathOf(const QString& name) const { return QDir(home).filePath(name); }
+    QStringList written() const { return QDir(home).entryList(QDir::Files, QDir::Name); }
+
+    void save(const QString& name) {
+        dialog.Edit1->setText(name);
+        QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+    }
+
+    // Saves and answers the box that comes up.
+    ModalSeen saveAnswering(const QString& name) {
+        ModalAnswer answer;
+        save(name);
+        return answer.seen();
+    }
+
+    QTemporaryDir folder;
+    const QString home = QFileInfo(folder.path()).canonicalFilePath();
+    CurrentDirectory inFolder{home};
+    KordelWindows windows;
+    TFSave& dialog = windows.FSave;
+};
+
+TEST_F(SaveDialog, IsLaidOutAsDrawn) {
+    EXPECT_EQ(dialog.windowTitle(), "Save");
+    EXPECT_EQ(dialog.size(), QSize(325, 214));
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
+    const std::pair<QWidget*, QRect> layout[] = {
+        {dialog.DriveComboBox1, {16, 8, 137, 19}}, {dialog.DirectoryListBox1, {16, 32, 137, 97}},
+        {dialog.FileListBox1, {168, 8, 137, 121}}, {dialog.Edit1, {16, 144, 137, 21}},
+        {dialog.CheckBox1, {176, 144, 129, 17}},   {dialog.CheckBox2, {176, 168, 129, 17}},
+        {dialog.Button1, {16, 176, 57, 25}},       {dialog.Button2, {96, 176, 57, 25}}};
+    for (const auto& [widget, geometry] : layout) {
+        EXPECT_EQ(widget->geometry(), geometry) << widget->metaObject()->className();
+    }
+    EXPECT_EQ(dialog.DirectoryListBox1->visualItemRect(dialog.DirectoryListBox1->item(0)).height(),
+              16);
+    EXPECT_LE((dialog.geometry().center() - windows.Form1.geometry().center()).manhattanLength(),
+              2);
+    EXPECT_EQ(dialog.CheckBox1->text(), " Сохранить данные");
+    EXPECT_EQ(dialog.CheckBox2->text(), " Сохранить график");
+    EXPECT_TRUE(dialog.CheckBox1->isChecked());
+    EXPECT_TRUE(dialog.CheckBox2->isChecked());
+    EXPECT_EQ(dialog.Button2->text(), " Cancel");
+    EXPECT_FALSE(dialog.Button1->isDefault() || dialog.Button1->autoDefault());
+    EXPECT_FALSE(dialog.Button2->isDefault() || dialog.Button2->autoDefault());
+
+    QWidget* order[] = {dialog.DriveComboBox1, dialog.FileListBox1, dialog.DirectoryListBox1,
+                        dialog.Button1,        dialog.Button2,      dialog.Edit1,
+                        dialog.CheckBox1,      dialog.CheckBox2};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget* next = order[i]->nextInFocusChain();
+        while ((next->focusPolicy() & Qt::TabFocus) == 0) {
+            next = next->nextInFocusChain();
+        }
+        EXPECT_EQ(next, order[i + 1]) << i;
+    }
+}
+
+TEST_F(SaveDialog, StartsInTheCurrentDirectoryWithTheDrivesThatHoldFiles) {
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), home);
+    EXPECT_EQ(dialog.saveDir(), home);
+    QStringList drives;
+    for (int i = 0; i < dialog.DriveComboBox1->count(); ++i) {
+        drives.append(dialog.DriveComboBox1->itemText(i));
+    }
+    ASSERT_FALSE(drives.isEmpty());
+    EXPECT_EQ(drives.front(), "/");
+    for (const QString& drive : drives) {
+        EXPECT_FALSE(drive.startsWith("/proc") || drive.startsWith("/sys")) << drive.toStdString();
+    }
+    EXPECT_EQ(dialog.DriveComboBox1->currentText(), driveOf(home));
+    const QStringList shown = paths(dialog.DirectoryListBox1);
+    EXPECT_EQ(shown.front(), driveOf(home));
+    EXPECT_EQ(shown.back(), home);
+}
+
+TEST_F(SaveDialog, EnteringADirectoryMakesItCurrentAndListsItsPlainFiles) {
+    QDir(home).mkpath("sub/inner");
+    QDir(home).mkpath("sub/.cache");
+    for (const char* name : {"sub/b.txt", "sub/a.txt", "sub/.hidden"}) {
+        QFile(pathOf(name)).open(QIODevice::WriteOnly);
+    }
+    dialog.DirectoryListBox1->setDirectory(home); // lists "sub"
+    QListWidgetItem* sub = dialog.DirectoryListBox1->findItems("sub", Qt::MatchEndsWith).front();
+    emit dialog.DirectoryListBox1->itemActivated(sub);
+
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), pathOf("sub"));
+    EXPECT_EQ(QDir::currentPath(), pathOf("sub"));
+    EXPECT_EQ(dialog.saveDir(), pathOf("sub"));
+    EXPECT_EQ(texts(dialog.FileListBox1), QStringList({"a.txt", "b.txt"}));
+    const QStringList shown = paths(dialog.DirectoryListBox1);
+    EXPECT_EQ(shown.mid(shown.size() - 3), QStringList({home, pathOf("sub"), pathOf("sub/inner")}));
+
+    // The entry of the directory above leads back up.
+    emit dialog.DirectoryListBox1->itemActivated(
+        dialog.DirectoryListBox1->item(static_cast<int>(shown.indexOf(home))));
+    EXPECT_EQ(QDir::currentPath(), home);
+    EXPECT_TRUE(texts(dialog.FileListBox1).isEmpty());
+}
+
+TEST_F(SaveDialog, ADirectoryThatCannotBeEnteredLeavesThePreviousOneSilently) {
+    QDir(home).mkdir("gone");
+    dialog.DirectoryListBox1->setDirectory(home);
+    QListWidgetItem* gone = dialog.DirectoryListBox1->findItems("gone", Qt::MatchEndsWith).front();
+    QDir(home).rmdir("gone");
+    ModalAnswer answer;
+    emit dialog.DirectoryListBox1->itemActivated(gone);
+    QApplication::processEvents();
+    EXPECT_FALSE(answer.seen().shown);
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), home);
+    EXPECT_EQ(QDir::currentPath(), home);
+}
+
+TEST_F(SaveDialog, ChoosingTheRootDriveMovesToItAndJoinsNamesWithoutADoubleSlash) {
+    emit dialog.DriveComboBox1->activated(0);
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), "/");
+    EXPECT_EQ(QDir::currentPath(), "/");
+    EXPECT_EQ(dialog.saveDir(), "/");
+    EXPECT_EQ(dialog.DriveComboBox1->currentText(), "/");
+    const ModalSeen seen = saveAnswering("no-such-kordel-folder/ab");
+    EXPECT_EQ(seen.text, "Cannot create file /no-such-kordel-folder/ab(1).txt.");
+}
+
+TEST_F(SaveDialog, ADemoRunIsSavedAsTwoCrLfListsAndTheBitmapOfThePlot) {
+    windows.run("150");
+    save("ab");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")), demoListFile(75, 150));
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 150));
+
+    const QByteArray bitmap = contentOf(pathOf("ab.bmp"));
+    ASSERT_EQ(bitmap.size(), 54 + 1492 * 313);
+    EXPECT_EQ(bitmap.left(2), "BM");
+    EXPECT_EQ(bitmapPixel(bitmap, 5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(bitmapPixel(bitmap, 30, 100), qRgb(0, 0, 0));    // Oy axis
+    EXPECT_EQ(bitmapPixel(bitmap, 100, 283), qRgb(0, 0, 0));   // Ox axis
+    EXPECT_EQ(bitmapPixel(bitmap, 250, 245), qRgb(0, 128, 0)); // lowest grid line
+    const QImage& raster = windows.Form1.canvas().image();
+    int red = 0;
+    for (int y = 0; y < 313; ++y) {
+        for (int x = 0; x < 497; ++x) {
+            red += raster.pixel(x, y) == qRgb(255, 0, 0);
+            EXPECT_EQ(bitmapPixel(bitmap, x, y), raster.pixel(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_GT(red, 0);
+}
+
+TEST_F(SaveDialog, SavingAgainReplacesTheFilesWithoutAQuestion) {
+    windows.run("150");
+    save("ab");
+    windows.run("20");
+    dialog.show();
+    const ModalSeen seen = saveAnswering("ab");
+    EXPECT_FALSE(seen.shown);
+    EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")), demoListFile(75, 20));
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 20));
+}
+
+struct WarningCase {
+    QString name;
+    bool data;
+    bool image;
+    QString text;
+};
+
+class SaveWarning : public SaveDialog, public testing::WithParamInterface<WarningCase> {};
+
+TEST_P(SaveWarning, WritesNothingAndKeepsTheDialogOpen) {
+    windows.run("5");
+    dialog.CheckBox1->setChecked(GetParam().data);
+    dialog.CheckBox2->setChecked(GetParam().image);
+    const ModalSeen seen = saveAnswering(GetParam().name);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.title, "Warning");
+    EXPECT_EQ(seen.text, GetParam().text);
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_TRUE(written().isEmpty());
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+const QString ShortName = QStringLiteral("Введите имя файла\n\r(более одного символа)");
+
+INSTANTIATE_TEST_SUITE_P(Cases, SaveWarning,
+                         testing::Values(WarningCase{"a", true, true, ShortName},
+                                         WarningCase{"", true, true, ShortName},
+                                         WarningCase{"ab", false, false, "Установите флажки"}));
+
+TEST_F(SaveDialog, BeforeAnyRunTheDataFilesAreEmptyAndNoImageIsWritten) {
+    dialog.CheckBox1->setChecked(false);
+    EXPECT_FALSE(saveAnswering("ab").shown);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(written().isEmpty());
+
+    dialog.show();
+    dialog.CheckBox1->setChecked(true);
+    save("ab");
+    EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt"}));
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")), "");
+}
+
+TEST_F(SaveDialog, AFailedWriteShowsTheErrorKeepsTheDialogAndTheEarlierFile) {
+    windows.run("150");
+    save("ab");
+    const QByteArray earlierBitmap = contentOf(pathOf("ab.bmp"));
+    windows.run("20");
+    dialog.show();
+    dialog.setSaveFileFactory(failingFor("(2).txt", 10));
+    const ModalSeen seen = saveAnswering("ab");
+    EXPECT_EQ(seen.title, "Kordel (com)");
+    EXPECT_EQ(seen.text, "Stream write error.");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")), demoListFile(75, 20)); // completed before
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 150));
+    EXPECT_EQ(contentOf(pathOf("ab.bmp")), earlierBitmap);
+    EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
+}
+
+TEST_F(SaveDialog, EscAndEnterOutsideAButtonDoNothing) {
+    dialog.Edit1->setText("ab");
+    QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+    QTest::keyClick(dialog.Edit1, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(written().isEmpty());
+    dialog.Button2->setFocus();
+    QTest::keyClick(dialog.Button2, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(SaveDialog, OpensFromTheMainWindowAndKeepsItsStateAndPlace) {
+    dialog.hide();
+    dialog.CheckBox1->setChecked(false);
+    ModalAnswer cancel([](QWidget* window) {
+        auto* save = qobject_cast<TFSave*>(window);
+        save->Edit1->setText("kept");
+        save->move(40, 30);
+        save->Button2->click();
+    });
+    QTest::mouseClick(windows.Form1.SpeedButton2, Qt::LeftButton);
+    ASSERT_TRUE(cancel.seen().shown);
+    EXPECT_EQ(cancel.seen().title, "Save");
+    EXPECT_TRUE(written().isEmpty());
+
+    QPoint reopenedAt;
+    ModalAnswer saveIt([&](QWidget* window) {
+        auto* save = qobject_cast<TFSave*>(window);
+        reopenedAt = save->pos();
+        EXPECT_EQ(save->Edit1->text(), "kept");
+        EXPECT_FALSE(save->CheckBox1->isChecked());
+        save->CheckBox1->setChecked(true);
+        save->Button1->click();
+    });
+    QTest::mouseClick(windows.Form1.SpeedButton2, Qt::LeftButton);
+    EXPECT_EQ(reopenedAt, QPoint(40, 30));
+    EXPECT_EQ(written(), QStringList({"kept(1).txt", "kept(2).txt"}));
+    EXPECT_TRUE(windows.Form1.isEnabled());
+}
+
+TEST_F(SaveDialog, TheFileListIsNotReadAgainAfterSave) {
+    save("ab");
+    dialog.show();
+    EXPECT_TRUE(texts(dialog.FileListBox1).isEmpty());
+    dialog.DirectoryListBox1->setDirectory(home);
+    EXPECT_EQ(texts(dialog.FileListBox1), QStringList({"ab(1).txt", "ab(2).txt"}));
+}
+
+} // namespace
+} // namespace kordel
