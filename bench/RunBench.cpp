@@ -1,5 +1,6 @@
 // The run's own work per pair (texts, lists, series) against the bare readings on the demo bus.
 #include "acquisition/Converter.h"
+#include "acquisition/FakeClock.h"
 #include "acquisition/Run.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
@@ -17,17 +18,11 @@ benchmark::Counter perPair() {
                                          benchmark::Counter::kInvert);
 }
 
-class NoWaitClock : public Clock {
-public:
-    double now() override { return 0.0; }
-    void wait(std::int32_t) override {}
-};
-
 void BM_BareReadingPairs(benchmark::State& bench) {
     DemoBus bus;
     usePortBus(bus);
     SharedState state;
-    NoWaitClock clock;
+    testing_support::FakeClock clock;
     for (std::uint16_t base : {0x3F8, 0x2F8}) {
         state.CurrentBase = base;
         InitConverter(state, clock);
@@ -50,7 +45,7 @@ void BM_RunPairs(benchmark::State& bench) {
     SharedState state;
     ValueList list1;
     ValueList list2;
-    NoWaitClock clock;
+    testing_support::FakeClock clock;
     const RunFields fields{"3F8", "2F8", std::to_string(Pairs), "0", "1", "1"};
     for (auto _ : bench) {
         performRun(fields, {state, list1, list2, clock});

@@ -1,8 +1,10 @@
 // Saving the value lists of a 1,000,000-pair run and the plot image.
-#include "acquisition/Converter.h"
+#include "acquisition/FakeClock.h"
+#include "acquisition/Run.h"
 #include "acquisition/Udata1.h"
 #include "acquisition/ValueList.h"
-#include "common/NumberText.h"
+#include "acquisition/ports/DemoBus.h"
+#include "acquisition/vv55rWin.h"
 #include "plot/Canvas.h"
 #include "plot/PlotRenderer.h"
 #include "ui/OutputFiles.h"
@@ -10,29 +12,20 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cmath>
-#include <numbers>
 
 namespace kordel {
 namespace {
 
 constexpr int Pairs = 1'000'000;
 
-int demoCode(int k, int period) {
-    return static_cast<int>(
-        std::lround(128 + 127 * std::sin(2 * std::numbers::pi * (k % period) / period)));
-}
-
 struct DemoRun {
     DemoRun() {
+        DemoBus bus;
+        usePortBus(bus);
+        testing_support::FakeClock clock;
         applyDefaults(state, 497, 313);
-        state.SampleCount = Pairs;
-        for (int k = 0; k < Pairs; ++k) {
-            state.Samples1.push_back(codeToVolts(demoCode(k, 75)));
-            state.Samples2.push_back(codeToVolts(demoCode(k, 50)));
-            list1.append(generalText(state.Samples1.back()));
-            list2.append(generalText(state.Samples2.back()));
-        }
+        performRun({"3F8", "2F8", std::to_string(Pairs), "0", "1", "1"},
+                   {state, list1, list2, clock});
         clearImage(canvas, state);
         DrawPlot(canvas, state, true, true, '.');
     }
