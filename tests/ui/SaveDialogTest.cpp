@@ -338,5 +338,44 @@ TEST_F(SaveDialog, TheFileListIsNotReadAgainAfterSave) {
     EXPECT_EQ(texts(dialog.FileListBox1), QStringList({"ab(1).txt", "ab(2).txt"}));
 }
 
+struct HostileName {
+    QString name;
+    QStringList files;      // written in the directory, hidden ones included, sorted
+    QString warning;        // the warning that comes up instead, if any
+    QString failing;        // or the file that cannot be created
+    QStringList notOutside; // paths beyond the directory that must stay untouched
+};
+
+class HostileSaveName : public SaveDialog, public testing::WithParamInterface<HostileName> {};
+
+TEST_P(HostileSaveName, GivesItsFilesOrTheErrorAndNeverWritesOutsideTheDirectory) {
+    const HostileName& c = GetParam();
+    windows.run("3");
+    const ModalSeen seen = saveAnswering(c.name);
+    const QString message =
+        c.failing.isEmpty() ? c.warning : "Cannot create file " + pathOf(c.failing) + ".";
+    EXPECT_EQ(seen.text, message);
+    EXPECT_EQ(dialog.isVisible(), !message.isEmpty());
+    QStringList files = QDir(home).entryList(QDir::Files | QDir::Hidden);
+    files.sort();
+    EXPECT_EQ(files, c.files);
+    for (const QString& path : c.notOutside) {
+        EXPECT_FALSE(QFileInfo::exists(QDir(home).filePath(path))) << path.toStdString();
+    }
+}
+
+const QString LongName(300, 'n');
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, HostileSaveName,
+    testing::Values(
+        HostileName{"/", {}, ShortName, {}, {"/(1).txt"}},
+        HostileName{"..", {"..(1).txt", "..(2).txt", "...bmp"}, {}, {}, {"../(1).txt"}},
+        HostileName{"//", {"(1).txt", "(2).txt", ".bmp"}, {}, {}, {"/(1).txt"}},
+        HostileName{LongName, {}, {}, LongName + "(1).txt", {}},
+        HostileName{"missing/ab", {}, {}, "missing/ab(1).txt", {"missing"}},
+        HostileName{
+            "a\nb", {"a\nb(1).txt", "a\nb(2).txt", "a\nb.bmp"}, {}, {}, {"a", "b(1).txt"}}));
+
 } // namespace
 } // namespace kordel
