@@ -119,5 +119,70 @@ TEST(AcceptedRunField, TakesTheIntegerRuleAtItsWord) {
     }
 }
 
+struct OptionsField {
+    const char* name;
+    QLineEdit* TFNgr::*edit;
+    std::size_t setting; // its place in the order of the settings checked below
+};
+
+const OptionsField OptionsFields[] = {{"Edit1", &TFNgr::Edit1, 0}, {"Edit2", &TFNgr::Edit2, 1},
+                                      {"Edit3", &TFNgr::Edit3, 2}, {"Edit4", &TFNgr::Edit4, 3},
+                                      {"Edit5", &TFNgr::Edit5, 4}, {"Edit6", &TFNgr::Edit6, 5},
+                                      {"Edit7", &TFNgr::Edit7, 6}};
+
+class HostileOptionsField : public testing::TestWithParam<OptionsField> {
+protected:
+    // Presses OK and returns what the error box said, if it came up.
+    QString okError() {
+        ModalAnswer answer;
+        dialog.Button1->click();
+        return answer.seen().shown ? answer.seen().text : QStringLiteral("no box");
+    }
+
+    KordelWindows windows;
+    TFNgr& dialog = windows.FNgr;
+};
+
+TEST_P(HostileOptionsField, EachTextGivesTheConversionErrorAndTheDialogStaysUsable) {
+    windows.run("20");
+    const PlotSettings before = windows.state.Settings;
+    QStringList shown;
+    QString goodOk;
+    ModalAnswer inside([&](QWidget*) {
+        QLineEdit* edit = dialog.*GetParam().edit;
+        std::vector<QString> texts;
+        for (const std::string& text : HostileTexts) {
+            texts.push_back(qtext(text));
+        }
+        texts.push_back(QString(32767, '9'));
+        for (const QString& text : texts) {
+            edit->setText(text);
+            const std::string message =
+                "'" + edit->text().toStdString() + "' is not a valid integer value";
+            EXPECT_EQ(okError(), qtext(errorBoxText(message))) << GetParam().name;
+            EXPECT_TRUE(dialog.isVisible());
+        }
+        edit->setText("5");
+        goodOk = okError();
+    });
+    QTest::mouseClick(windows.Form1.SpeedButton3, Qt::LeftButton);
+    ASSERT_TRUE(inside.seen().shown);
+    EXPECT_EQ(goodOk, "no box");
+    EXPECT_FALSE(dialog.isVisible());
+    const PlotSettings& after = windows.state.Settings;
+    const std::int32_t changed[] = {after.OxDigits,    after.OxDivisions, after.OyDivisions,
+                                    after.RightMargin, after.LeftMargin,  after.TopMargin,
+                                    after.BottomMargin};
+    const std::int32_t earlier[] = {before.OxDigits,    before.OxDivisions, before.OyDivisions,
+                                    before.RightMargin, before.LeftMargin,  before.TopMargin,
+                                    before.BottomMargin};
+    for (std::size_t i = 0; i < std::size(changed); ++i) {
+        EXPECT_EQ(changed[i], i == GetParam().setting ? 5 : earlier[i]) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OptionsDialog, HostileOptionsField, testing::ValuesIn(OptionsFields),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace kordel
