@@ -1,5 +1,6 @@
 #include "USave.h"
 
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/SavePath.h"
 #include "ui/Unit1.h"
@@ -27,21 +28,6 @@ void showWarning(const QString& text) {
     box.exec();
 }
 
-QCheckBox* checkBox(const QString& text, QWidget* parent, QRect geometry) {
-    auto* box = new QCheckBox(text, parent);
-    box->setGeometry(geometry);
-    box->setChecked(true);
-    return box;
-}
-
-// Enter presses a button only when it has the focus: there is no default button.
-QPushButton* pushButton(const QString& text, QWidget* parent, QRect geometry) {
-    auto* button = new QPushButton(text, parent);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 TFSave::TFSave(TForm1& form)
@@ -67,20 +53,16 @@ void TFSave::createFileControls() {
 }
 
 void TFSave::createNameAndSwitches() {
-    Edit1 = new QLineEdit(this);
-    Edit1->setGeometry(16, 144, 137, 21);
-    CheckBox1 = checkBox(QStringLiteral(" Сохранить данные"), this, {176, 144, 129, 17});
-    CheckBox2 = checkBox(QStringLiteral(" Сохранить график"), this, {176, 168, 129, 17});
+    Edit1 = edit(this, {16, 144, 137, 21});
+    CheckBox1 = checkedBox(QStringLiteral(" Сохранить данные"), this, {176, 144, 129, 17});
+    CheckBox2 = checkedBox(QStringLiteral(" Сохранить график"), this, {176, 168, 129, 17});
     Button1 = pushButton(QStringLiteral("Save"), this, {16, 176, 57, 25});
     Button2 = pushButton(QStringLiteral(" Cancel"), this, {96, 176, 57, 25});
 }
 
 void TFSave::setTabOrder() {
-    QWidget* order[] = {DriveComboBox1, FileListBox1, DirectoryListBox1, Button1,
-                        Button2,        Edit1,        CheckBox1,         CheckBox2};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget::setTabOrder(order[i], order[i + 1]);
-    }
+    kordel::setTabOrder({DriveComboBox1, FileListBox1, DirectoryListBox1, Button1, Button2, Edit1,
+                         CheckBox1, CheckBox2});
 }
 
 void TFSave::connectHandlers() {
@@ -111,18 +93,8 @@ void TFSave::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-// No cancel button: Esc does nothing. No default button: Enter presses only a focused button.
 void TFSave::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        return;
-    case Qt::Key_Enter:
-    case Qt::Key_Return:
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
-            button->click();
-        }
-        return;
-    default:
+    if (!handledAsDialogWithoutDefaults(this, event)) {
         QDialog::keyPressEvent(event);
     }
 }

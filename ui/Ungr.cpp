@@ -1,6 +1,7 @@
 #include "Ungr.h"
 
 #include "common/NumberText.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Unit1.h"
 
@@ -12,38 +13,10 @@ namespace kordel {
 
 namespace {
 
-QLabel* label(const QString& text, QWidget* parent, int left, int top) {
-    auto* result = new QLabel(text, parent);
-    result->move(left, top);
-    result->adjustSize();
-    return result;
-}
-
-QLineEdit* edit(QWidget* parent, QRect geometry) {
-    auto* result = new QLineEdit(parent);
-    result->setGeometry(geometry);
-    return result;
-}
-
 QFrame* panel(QWidget* parent, QRect geometry) {
     auto* result = new QFrame(parent);
     result->setGeometry(geometry);
     result->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    return result;
-}
-
-QCheckBox* checkBox(const QString& text, QWidget* parent, QRect geometry) {
-    auto* result = new QCheckBox(text, parent);
-    result->setGeometry(geometry);
-    result->setChecked(true);
-    return result;
-}
-
-// Enter presses a button only while it has the focus, which the dialog itself sees to.
-QPushButton* button(const QString& text, QWidget* parent, int left) {
-    auto* result = new QPushButton(text, parent);
-    result->setGeometry(left, 208, 65, 25);
-    result->setAutoDefault(false);
     return result;
 }
 
@@ -86,8 +59,8 @@ void TFNgr::createDigitsPanel() {
 
 void TFNgr::createSwitchesPanel() {
     Panel2 = panel(this, {0, 112, 273, 65});
-    CheckBox1 = checkBox(QStringLiteral("Оси координат"), Panel2, {16, 8, 105, 17});
-    CheckBox2 = checkBox(QStringLiteral("Координатная сетка"), Panel2, {16, 32, 129, 17});
+    CheckBox1 = checkedBox(QStringLiteral("Оси координат"), Panel2, {16, 8, 105, 17});
+    CheckBox2 = checkedBox(QStringLiteral("Координатная сетка"), Panel2, {16, 32, 129, 17});
 }
 
 void TFNgr::createMarginsBox() {
@@ -104,8 +77,8 @@ void TFNgr::createMarginsBox() {
 }
 
 void TFNgr::createButtons() {
-    Button1 = button(QStringLiteral("OK"), this, 40);
-    Button2 = button(QStringLiteral("Cancel"), this, 136);
+    Button1 = pushButton(QStringLiteral("OK"), this, {40, 208, 65, 25});
+    Button2 = pushButton(QStringLiteral("Cancel"), this, {136, 208, 65, 25});
     connect(Button1, &QPushButton::clicked, this,
             [this] { guarded(this, [this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this,
@@ -113,11 +86,8 @@ void TFNgr::createButtons() {
 }
 
 void TFNgr::setTabOrder() {
-    QWidget* order[] = {Button1, Edit1, Edit2,     Edit3,     Edit4,  Edit5,
-                        Edit6,   Edit7, CheckBox2, CheckBox1, Button2};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget::setTabOrder(order[i], order[i + 1]);
-    }
+    kordel::setTabOrder(
+        {Button1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, CheckBox2, CheckBox1, Button2});
 }
 
 void TFNgr::showEvent(QShowEvent* event) {
@@ -132,17 +102,7 @@ void TFNgr::showEvent(QShowEvent* event) {
 }
 
 void TFNgr::keyPressEvent(QKeyEvent* event) {
-    // There is no default or cancel button: Esc does nothing, Enter presses the focused button.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        return;
-    case Qt::Key_Enter:
-    case Qt::Key_Return:
-        if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
-            focused->click();
-        }
-        return;
-    default:
+    if (!handledAsDialogWithoutDefaults(this, event)) {
         QDialog::keyPressEvent(event);
     }
 }

@@ -3,6 +3,7 @@
 #include "acquisition/Run.h"
 #include "common/NumberText.h"
 #include "plot/PlotRenderer.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/RunPacer.h"
 #include "ui/ToolIcons.h"
@@ -20,19 +21,6 @@ namespace {
 const QString DemoCaption = QStringLiteral("Демонстрационный режим: преобразователи смоделированы");
 const QColor White(255, 255, 255);
 const QColor Yellow(255, 255, 0);
-
-QLabel* label(const QString& text, QWidget* parent, int left, int top) {
-    auto* result = new QLabel(text, parent);
-    result->move(left, top);
-    result->adjustSize();
-    return result;
-}
-
-QLineEdit* edit(QWidget* parent, QRect geometry, const QString& text = {}) {
-    auto* result = new QLineEdit(text, parent);
-    result->setGeometry(geometry);
-    return result;
-}
 
 QToolButton* toolButton(QWidget* parent, int left, const QIcon& icon, const QString& hint) {
     auto* button = new QToolButton(parent);
@@ -131,10 +119,7 @@ void TForm1::createParameters() {
 }
 
 void TForm1::setTabOrder() {
-    const QWidget* order[] = {Memo1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Memo2};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
-    }
+    kordel::setTabOrder({Memo1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Memo2});
 }
 
 void TForm1::connectHandlers() {

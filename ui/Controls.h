@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <initializer_list>
+
+namespace kordel {
+
+// Controls at their place in the window, as the three windows lay them out.
+QLabel* label(const QString& text, QWidget* parent, int left, int top);
+QLineEdit* edit(QWidget* parent, QRect geometry, const QString& text = {});
+QCheckBox* checkedBox(const QString& text, QWidget* parent, QRect geometry);
+// A button that Enter presses only while it has the focus: the dialogs have no default button.
+QPushButton* pushButton(const QString& text, QWidget* parent, QRect geometry);
+
+void setTabOrder(std::initializer_list<QWidget*> order);
+
+// The keys of a dialog without default or cancel button: Esc does nothing and Enter presses
+// the focused push button only. Returns whether the key was one of those.
+bool handledAsDialogWithoutDefaults(QWidget* dialog, const QKeyEvent* event);
+
+} // namespace kordel
