@@ -3,6 +3,7 @@
 #include "acquisition/ports/FakeSerialCalls.h"
 #include "acquisition/ports/TempFolder.h"
 #include "common/Error.h"
+#include "common/ErrorOf.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 namespace kordel {
 namespace {
+
+using testing_support::errorOf;
 
 using testing_support::FakeSerialCalls;
 using testing_support::TempFolder;
@@ -34,15 +37,6 @@ protected:
     std::string ioSpace() const {
         std::ifstream in(folder.path / "port", std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
-    }
-
-    std::string errorOf(auto action) {
-        try {
-            action();
-        } catch (const Error& error) {
-            return error.message();
-        }
-        return "no error";
     }
 
     TempFolder folder;

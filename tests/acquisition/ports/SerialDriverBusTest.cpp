@@ -5,12 +5,15 @@
 #include "acquisition/ports/FakeSerialCalls.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
+#include "common/ErrorOf.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace kordel {
 namespace {
+
+using testing_support::errorOf;
 
 using testing::ElementsAre;
 using testing::ElementsAreArray;
@@ -35,15 +38,6 @@ protected:
     double read(std::uint16_t base) {
         state.CurrentBase = base;
         return ReadConverter(state);
-    }
-
-    std::string errorOf(auto action) {
-        try {
-            action();
-        } catch (const Error& error) {
-            return error.message();
-        }
-        return "no error";
     }
 
     FakeSerialCalls calls;
