@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test; then builds the tests again with clang
-# under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan, runs them there, and runs
-# each fuzz target for 30 seconds. Any failure, sanitizer report or broken property fails the run.
+# under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan, runs each fuzz target for
+# 30 seconds and the tests there. Any failure, sanitizer report or broken property fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -16,7 +16,6 @@ cmake --build build-asan -j "$(nproc)"
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp"
-ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
 
 echo "== Fuzzing, 30 s per target"
 # The fuzzers add what they find to the corpus they are given, so they get a copy.
@@ -33,3 +32,6 @@ for target in parse_integer general_text fixed_text base_path; do
     fi
     echo "fuzz_$target: $(grep -o 'Done [0-9]* runs' "$log" | tail -n 1), no property broken"
 done
+
+echo "== Tests under the sanitizers"
+ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
