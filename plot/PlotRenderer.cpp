@@ -53,7 +53,9 @@ double divide(std::int64_t numerator, long double divisor) {
     return static_cast<double>(numerator / divisor);
 }
 
-std::int64_t scaled(long double k, double step) { return Round(k * step); }
+std::int64_t scaled(long double k, double step) {
+    return Round(k * step);
+}
 
 // Calls mark(k, Round(k * step)) for k = first..last in increasing order, but only where that
 // offset lies in [lowest, highest] and only for the last k of each offset: marks with one
