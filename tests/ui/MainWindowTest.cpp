@@ -49,35 +49,6 @@ TEST_F(MainWindow, StartsWithTheDefaultsInItsFields) {
     EXPECT_EQ(form.windowTitle(), "Демонстрационный режим: преобразователи смоделированы");
 }
 
-TEST_F(MainWindow, IsLaidOutAsDrawn) {
-    EXPECT_EQ(form.size(), QSize(640, 461));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    const std::pair<QWidget*, QRect> layout[] = {
-        {form.Panel1, {0, 0, 640, 41}},         {form.SpeedButton1, {32, 8, 33, 25}},
-        {form.SpeedButton3, {80, 8, 33, 25}},   {form.SpeedButton2, {128, 8, 33, 25}},
-        {form.SpeedButton5, {448, 8, 33, 25}},  {form.Image1, {0, 40, 497, 313}},
-        {form.Memo1, {496, 40, 73, 417}},       {form.Memo2, {568, 40, 73, 417}},
-        {form.GroupBox2, {0, 352, 137, 105}},   {form.Edit5, {72, 24, 41, 21}},
-        {form.GroupBox1, {136, 352, 361, 105}}, {form.Edit1, {192, 33, 41, 21}},
-        {form.Edit4, {248, 80, 41, 21}}};
-    for (const auto& [widget, geometry] : layout) {
-        EXPECT_EQ(widget->geometry(), geometry) << widget->metaObject()->className();
-    }
-    EXPECT_EQ(form.SpeedButton1->toolTip(), "Start");
-    EXPECT_EQ(form.SpeedButton5->toolTip(), "Exit");
-    EXPECT_EQ(form.Image1->cursor().shape(), Qt::PointingHandCursor);
-
-    QWidget* order[] = {form.Memo1, form.Edit1, form.Edit2, form.Edit3,
-                        form.Edit4, form.Edit5, form.Edit6, form.Memo2};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget* next = order[i]->nextInFocusChain();
-        while ((next->focusPolicy() & Qt::TabFocus) == 0) {
-            next = next->nextInFocusChain();
-        }
-        EXPECT_EQ(next, order[i + 1]) << i;
-    }
-}
-
 struct ColourCase {
     QString text;
     bool yellow;

@@ -80,50 +80,6 @@ protected:
     PlotSettings& settings = windows.state.Settings;
 };
 
-TEST_F(OptionsDialog, IsLaidOutAsDrawn) {
-    EXPECT_EQ(dialog.windowTitle(), "Опции");
-    EXPECT_EQ(dialog.size(), QSize(473, 248));
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(dialog.font(), formFont());
-    const std::pair<QWidget*, QRect> layout[] = {
-        {dialog.Panel1, {0, 0, 273, 113}},
-        {dialog.Edit1, {192, 16, 49, 21}},
-        {dialog.Edit2, {192, 48, 49, 21}},
-        {dialog.Edit3, {192, 80, 49, 21}},
-        {dialog.Panel2, {0, 112, 273, 65}},
-        {dialog.CheckBox1, {16, 8, 105, 17}},
-        {dialog.CheckBox2, {16, 32, 129, 17}},
-        {dialog.GroupBox1, {272, 0, 201, 249}},
-        {dialog.Edit4, {136, 32, 41, 21}},
-        {dialog.Edit5, {136, 72, 41, 21}},
-        {dialog.Edit6, {136, 112, 41, 21}},
-        {dialog.Edit7, {136, 152, 41, 21}},
-        {dialog.Button1, {40, 208, 65, 25}},
-        {dialog.Button2, {136, 208, 65, 25}},
-        {dialog.Label1, {24, 24, dialog.Label1->width(), dialog.Label1->height()}},
-        {dialog.Label4, {8, 40, dialog.Label4->width(), dialog.Label4->height()}}};
-    for (const auto& [widget, geometry] : layout) {
-        EXPECT_EQ(widget->geometry(), geometry) << widget->metaObject()->className();
-    }
-    EXPECT_EQ(dialog.CheckBox1->text(), "Оси координат");
-    EXPECT_EQ(dialog.CheckBox2->text(), "Координатная сетка");
-    EXPECT_TRUE(dialog.CheckBox1->isChecked());
-    EXPECT_TRUE(dialog.CheckBox2->isChecked());
-
-    QWidget* order[] = {dialog.Button1,   dialog.Edit1,     dialog.Edit2,   dialog.Edit3,
-                        dialog.Edit4,     dialog.Edit5,     dialog.Edit6,   dialog.Edit7,
-                        dialog.CheckBox2, dialog.CheckBox1, dialog.Button2, dialog.Button1};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget* next = order[i]->nextInFocusChain();
-        while ((next->focusPolicy() & Qt::TabFocus) == 0) {
-            next = next->nextInFocusChain();
-        }
-        EXPECT_EQ(next, order[i + 1]) << i;
-    }
-}
-
 TEST_F(OptionsDialog, ShowsTheStartUpSettingsWithOkFocused) {
     QStringList shown;
     QWidget* focused = nullptr;

@@ -90,43 +90,6 @@ protected:
     TFSave& dialog = windows.FSave;
 };
 
-TEST_F(SaveDialog, IsLaidOutAsDrawn) {
-    EXPECT_EQ(dialog.windowTitle(), "Save");
-    EXPECT_EQ(dialog.size(), QSize(325, 214));
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
-    const std::pair<QWidget*, QRect> layout[] = {
-        {dialog.DriveComboBox1, {16, 8, 137, 19}}, {dialog.DirectoryListBox1, {16, 32, 137, 97}},
-        {dialog.FileListBox1, {168, 8, 137, 121}}, {dialog.Edit1, {16, 144, 137, 21}},
-        {dialog.CheckBox1, {176, 144, 129, 17}},   {dialog.CheckBox2, {176, 168, 129, 17}},
-        {dialog.Button1, {16, 176, 57, 25}},       {dialog.Button2, {96, 176, 57, 25}}};
-    for (const auto& [widget, geometry] : layout) {
-        EXPECT_EQ(widget->geometry(), geometry) << widget->metaObject()->className();
-    }
-    EXPECT_EQ(dialog.DirectoryListBox1->visualItemRect(dialog.DirectoryListBox1->item(0)).height(),
-              16);
-    EXPECT_LE((dialog.geometry().center() - windows.Form1.geometry().center()).manhattanLength(),
-              2);
-    EXPECT_EQ(dialog.CheckBox1->text(), " Сохранить данные");
-    EXPECT_EQ(dialog.CheckBox2->text(), " Сохранить график");
-    EXPECT_TRUE(dialog.CheckBox1->isChecked());
-    EXPECT_TRUE(dialog.CheckBox2->isChecked());
-    EXPECT_EQ(dialog.Button2->text(), " Cancel");
-    EXPECT_FALSE(dialog.Button1->isDefault() || dialog.Button1->autoDefault());
-    EXPECT_FALSE(dialog.Button2->isDefault() || dialog.Button2->autoDefault());
-
-    QWidget* order[] = {dialog.DriveComboBox1, dialog.FileListBox1, dialog.DirectoryListBox1,
-                        dialog.Button1,        dialog.Button2,      dialog.Edit1,
-                        dialog.CheckBox1,      dialog.CheckBox2};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget* next = order[i]->nextInFocusChain();
-        while ((next->focusPolicy() & Qt::TabFocus) == 0) {
-            next = next->nextInFocusChain();
-        }
-        EXPECT_EQ(next, order[i + 1]) << i;
-    }
-}
-
 TEST_F(SaveDialog, StartsInTheCurrentDirectoryWithTheDrivesThatHoldFiles) {
     EXPECT_EQ(dialog.DirectoryListBox1->directory(), home);
     EXPECT_EQ(dialog.saveDir(), home);
