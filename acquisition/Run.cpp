@@ -12,8 +12,8 @@ namespace kordel {
 
 namespace {
 
-// Series longer than this cannot be addressed by the lists and plots that use them.
-constexpr std::int32_t SeriesLimit = 268435456;
+// The largest count a series takes: a larger or negative N is a range error.
+constexpr std::int32_t SeriesLimit = 268435455;
 
 // Characters reserved per line: every value of a multiplier 1 run fits.
 constexpr std::size_t ReservedLineLength = 6;
@@ -23,7 +23,7 @@ std::uint16_t portBase(const std::string& text) {
 }
 
 void resizeSeries(std::vector<double>& series, std::int32_t count) {
-    if (count < 0 || count >= SeriesLimit) {
+    if (count < 0 || count > SeriesLimit) {
         throw Error("Range check error");
     }
     try {
