@@ -45,6 +45,20 @@ inline std::string replaced(std::string text, char from, char to) {
 }
 
 // The whole text read by strtod; a text it does not take up entirely is a broken property.
+// Both number texts spell values that are not finite the same way. Returns whether `value`
+// was one of them, checked.
+inline bool checkedNonFinite(double value, const std::string& dotted) {
+    if (std::isnan(value)) {
+        check(dotted == "NAN", "NaN", dotted);
+        return true;
+    }
+    if (std::isinf(value)) {
+        check(dotted == (value < 0 ? "-INF" : "INF"), "infinity", dotted);
+        return true;
+    }
+    return false;
+}
+
 inline double parsedBack(const std::string& text) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);

@@ -82,12 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(kordel::fixedText(value, precision, decimals, separator) ==
               replaced(dotted, '.', separator),
           "the separator stands only for the full stop", dotted);
-    if (std::isnan(value)) {
-        check(dotted == "NAN", "NaN", dotted);
-        return 0;
-    }
-    if (std::isinf(value)) {
-        check(dotted == (value < 0 ? "-INF" : "INF"), "infinity", dotted);
+    if (checkedNonFinite(value, dotted)) {
         return 0;
     }
     // Precisions outside 1..18 act as the nearest of them: 18 digits is all there is to keep.

@@ -51,12 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string dotted = kordel::generalText(value, '.');
     check(kordel::generalText(value, separator) == replaced(dotted, '.', separator),
           "the separator stands only for the full stop", dotted);
-    if (std::isnan(value)) {
-        check(dotted == "NAN", "NaN", dotted);
-        return 0;
-    }
-    if (std::isinf(value)) {
-        check(dotted == (value < 0 ? "-INF" : "INF"), "infinity", dotted);
+    if (checkedNonFinite(value, dotted)) {
         return 0;
     }
     if (value == 0.0) {
