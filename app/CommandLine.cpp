@@ -58,6 +58,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             if (!line.devices.emplace(*binding).second) {
                 return refused("address " + hexText(binding->first) + " is bound twice");
             }
+        } else if (*argument == "--com1" || *argument == "--com2") {
+            const std::string option = *argument;
+            if (++argument == arguments.end()) {
+                return refused(option + " needs HEX");
+            }
+            (option == "--com1" ? line.com1 : line.com2) = *argument;
         } else {
             return refused("unknown option '" + *argument + "'");
         }

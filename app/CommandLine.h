@@ -22,8 +22,10 @@ struct CommandLine {
 
     Action action = Action::Run;
     BusKind bus = BusKind::SerialDriver;
-    DeviceBindings devices; // --device ADDR=PATH
-    std::string reason;     // why it was refused
+    DeviceBindings devices;   // --device ADDR=PATH
+    std::string com1 = "3F8"; // --com1 HEX, as typed in the "COM  1" field
+    std::string com2 = "2F8"; // --com2 HEX
+    std::string reason;       // why it was refused
 };
 
 inline constexpr int UsageErrorStatus = 2;

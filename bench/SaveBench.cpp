@@ -7,7 +7,7 @@
 #include "acquisition/vv55rWin.h"
 #include "plot/Canvas.h"
 #include "plot/PlotRenderer.h"
-#include "ui/OutputFiles.h"
+#include "output/OutputFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -10,9 +10,9 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
 # Root may write anywhere, so the permission tests skip under it; they run as nobody as well.
-if [ "$(id -u)" -eq 0 ] && runuser -u nobody -- test -x build/tests/ui/ui_tests 2>/dev/null; then
+if [ "$(id -u)" -eq 0 ] && runuser -u nobody -- test -x build/tests/output/output_tests 2>/dev/null; then
     echo "== Permission tests as nobody"
-    runuser -u nobody -- env -u TMPDIR QT_QPA_PLATFORM=offscreen build/tests/ui/ui_tests \
+    runuser -u nobody -- env -u TMPDIR build/tests/output/output_tests \
         --gtest_filter='ReadOnlyDirectory.*'
 fi
 

@@ -2,7 +2,7 @@
 
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
-#include "ui/SavePath.h"
+#include "output/SavePath.h"
 #include "ui/Unit1.h"
 
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/FileLists.h"
-#include "ui/OutputFiles.h"
+#include "output/OutputFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>

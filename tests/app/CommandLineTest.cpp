@@ -42,6 +42,14 @@ TEST(CommandLineTest, BindingsAreRepeatableAndTakeAddressesAsTypedInThePortField
               (DeviceBindings{{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "/dev/ttyUSB0"}, {0x00E, "/x=y"}}));
 }
 
+TEST(CommandLineTest, PortAddressesKeepTheirTextForTheFieldConversion) {
+    EXPECT_EQ(parseCommandLine({}).com1, "3F8");
+    EXPECT_EQ(parseCommandLine({}).com2, "2F8");
+    const CommandLine line = parseCommandLine({"--com2", "zz", "--com1", "2e8"});
+    EXPECT_EQ(line.com1, "2e8");
+    EXPECT_EQ(line.com2, "zz");
+}
+
 TEST(CommandLineTest, HelpAndVersionAnswerOnStandardOutput) {
     std::ostringstream out;
     std::ostringstream err;
@@ -78,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Refusal{{"--verbose"}, "unknown option '--verbose'"},
         Refusal{{"--help", "-x"}, "unknown option '-x'"},
-        Refusal{{"--device"}, "--device needs ADDR=PATH"},
+        Refusal{{"--device"}, "--device needs ADDR=PATH"}, Refusal{{"--com1"}, "--com1 needs HEX"},
         Refusal{{"--device", "3F8"}, "malformed binding '3F8" + Malformed},
         Refusal{{"--device", "3F8="}, "malformed binding '3F8=" + Malformed},
         Refusal{{"--device", "$3F8=/dev/ttyS0"}, "malformed binding '$3F8=/dev/ttyS0" + Malformed},

@@ -2,7 +2,7 @@
 // then the name exactly as typed.
 
 #include "fuzz/FuzzCheck.h"
-#include "ui/SavePath.h"
+#include "output/SavePath.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "FailingSaveFile.h"
+#include "output/FailingSaveFile.h"
 #include "KordelWindows.h"
 #include "ModalAnswer.h"
 #include "acquisition/Converter.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/OutputFiles.h"
+#include "output/OutputFiles.h"
 
 #include <QSaveFile>
 

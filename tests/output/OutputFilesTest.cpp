@@ -1,6 +1,6 @@
-#include "ui/OutputFiles.h"
+#include "output/OutputFiles.h"
 
-#include "FailingSaveFile.h"
+#include "output/FailingSaveFile.h"
 #include "common/Error.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "ui/SavePath.h"
+#include "output/SavePath.h"
 
 #include <gtest/gtest.h>
 

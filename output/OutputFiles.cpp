@@ -1,4 +1,4 @@
-#include "ui/OutputFiles.h"
+#include "output/OutputFiles.h"
 
 #include "common/Error.h"
 
