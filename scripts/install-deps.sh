@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
+    xvfb xauth xdotool
     fonts-liberation fonts-dejavu-core
 )
 

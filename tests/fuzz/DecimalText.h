@@ -5,12 +5,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
-#include <string_view>
 
 namespace kordel::fuzzing {
 
@@ -35,6 +32,29 @@ private:
     std::size_t offset_ = 0;
 };
 
+static_assert(std::numeric_limits<long double>::digits == 64, "x87 extended precision");
+
+// A double, or after an odd first byte a long double: 8 bytes of significand and 2 of sign and
+// exponent. The explicit integer bit is set exactly when the exponent is not 0, so no pattern
+// is one of the encodings the processor refuses as operands.
+inline long double takeValue(InputBytes& input) {
+    if (input.take<std::uint8_t>() % 2 == 0) {
+        return input.take<double>();
+    }
+    const std::uint64_t integerBit = std::uint64_t{1} << 63;
+    auto significand = input.take<std::uint64_t>() & ~integerBit;
+    const auto signAndExponent = input.take<std::uint16_t>();
+    if ((signAndExponent & 0x7FFF) != 0) {
+        significand |= integerBit;
+    }
+    unsigned char bytes[sizeof(long double)] = {};
+    std::memcpy(bytes, &significand, sizeof significand);
+    std::memcpy(bytes + sizeof significand, &signAndExponent, sizeof signAndExponent);
+    long double value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
 inline std::string replaced(std::string text, char from, char to) {
     for (char& c : text) {
         if (c == from) {
@@ -44,10 +64,9 @@ inline std::string replaced(std::string text, char from, char to) {
     return text;
 }
 
-// The whole text read by strtod; a text it does not take up entirely is a broken property.
 // Both number texts spell values that are not finite the same way. Returns whether `value`
 // was one of them, checked.
-inline bool checkedNonFinite(double value, const std::string& dotted) {
+inline bool checkedNonFinite(long double value, const std::string& dotted) {
     if (std::isnan(value)) {
         check(dotted == "NAN", "NaN", dotted);
         return true;
@@ -57,34 +76,6 @@ inline bool checkedNonFinite(double value, const std::string& dotted) {
         return true;
     }
     return false;
-}
-
-inline double parsedBack(const std::string& text) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    check(!text.empty() && end == text.c_str() + text.size(), "parses back whole", text);
-    return value;
-}
-
-// The power of ten of the leading digit: value = d.ddd * 10^exponent.
-inline int leadingExponent(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17e", value);
-    return std::atoi(std::strchr(buffer, 'e') + 1);
-}
-
-// How far a text that keeps the digits down to 10^lowestDigit may lie from the value:
-// half a unit there (and the 18-digit rounding before it), plus strtod's own rounding.
-inline bool closeEnough(double parsed, double value, int lowestDigit) {
-    const long double gap = std::fabs(static_cast<long double>(parsed) - value);
-    const double neighbour = std::nextafter(parsed, 0.0);
-    const long double ulp = parsed == 0.0 ? std::numeric_limits<double>::denorm_min()
-                                          : std::fabs(static_cast<long double>(parsed) - neighbour);
-    return gap <= 0.501L * std::pow(10.0L, lowestDigit) + ulp;
-}
-
-inline bool isDigits(std::string_view text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 } // namespace kordel::fuzzing
