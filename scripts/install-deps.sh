@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-liberation fonts-dejavu-core
+    dpkg-dev desktop-file-utils appstream man-db groff-base
 )
 
 missing=()
