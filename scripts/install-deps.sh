@@ -9,6 +9,7 @@ packages=(
     clang libclang-rt-14-dev
     xvfb xauth xdotool
     fonts-liberation fonts-dejavu-core
+    dpkg-dev desktop-file-utils appstream man-db groff-base
 )
 
 missing=()

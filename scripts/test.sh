@@ -16,6 +16,66 @@ if [ "$(id -u)" -eq 0 ] && runuser -u nobody -- test -x build/tests/output/outpu
         --gtest_filter='ReadOnlyDirectory.*'
 fi
 
+echo "== Install and package"
+# What `cmake --install` puts in a prefix, checked with the freedesktop tools; then, as root, the
+# Debian package: installed with apt, run from the PATH, purged, and nothing may be left.
+version=$(build/app/kordel --version)
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+prefix="$stage/prefix"
+cmake --install build --prefix "$prefix" >/dev/null
+diff -u - <(cd "$prefix" && find . -type f -o -type l | sort) <<'END'
+./bin/kordel
+./share/applications/org.kordel.Kordel.desktop
+./share/icons/hicolor/128x128/apps/org.kordel.Kordel.png
+./share/icons/hicolor/16x16/apps/org.kordel.Kordel.png
+./share/icons/hicolor/256x256/apps/org.kordel.Kordel.png
+./share/icons/hicolor/32x32/apps/org.kordel.Kordel.png
+./share/icons/hicolor/48x48/apps/org.kordel.Kordel.png
+./share/icons/hicolor/64x64/apps/org.kordel.Kordel.png
+./share/icons/hicolor/scalable/apps/org.kordel.Kordel.svg
+./share/man/man1/kordel.1.gz
+./share/metainfo/org.kordel.Kordel.metainfo.xml
+END
+[ "$("$prefix/bin/kordel" --version)" = "$version" ]
+desktop-file-validate "$prefix/share/applications/org.kordel.Kordel.desktop"
+metainfo="$prefix/share/metainfo/org.kordel.Kordel.metainfo.xml"
+appstreamcli validate --no-net "$metainfo"
+grep -q "<release version=\"${version#kordel }\"" "$metainfo" ||
+    { echo "The metainfo has no release entry for $version"; exit 1; }
+manual="$prefix/share/man/man1/kordel.1.gz"
+warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
+[ -z "$warnings" ] || { echo "$warnings"; echo "The manual page renders with warnings"; exit 1; }
+described=$(zcat "$manual" | sed 's/\\-/-/g')
+for option in $(build/app/kordel --help | grep -o -- '--[a-z0-9-]*' | sort -u); do
+    grep -qF -- "$option" <<<"$described" ||
+        { echo "The manual page does not describe $option, which --help lists"; exit 1; }
+done
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Not root: the Debian package step (cpack, apt-get install, purge) is skipped"
+else
+    rm -f build/kordel_*.deb
+    (cd build && cpack -G DEB >"$stage/cpack.log" 2>&1) || { cat "$stage/cpack.log"; exit 1; }
+    package=$(echo "$PWD"/build/kordel_*.deb)
+    if dpkg-query -W -f='${Status}' kordel 2>/dev/null | grep -q "ok installed"; then
+        echo "Purging the kordel package left from an earlier run"
+        apt-get purge -y -qq kordel >/dev/null
+    fi
+    # The paths the package adds to the system: these must all be gone after the purge.
+    dpkg-deb -c "$package" | awk '{ sub(/^\./, "", $6); sub(/\/$/, "", $6); print $6 }' |
+        while read -r path; do [ -e "$path" ] || echo "$path"; done >"$stage/new-paths"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$package" >"$stage/apt.log" 2>&1 ||
+        { cat "$stage/apt.log"; exit 1; }
+    [ "$(command -v kordel)" = /usr/bin/kordel ] && [ "$(kordel --version)" = "$version" ]
+    dpkg-deb -f "$package" Depends
+    apt-get purge -y -qq kordel >"$stage/apt.log" 2>&1 || { cat "$stage/apt.log"; exit 1; }
+    left=$(while read -r path; do [ ! -e "$path" ] || echo "$path"; done <"$stage/new-paths")
+    [ -z "$left" ] || { echo "The package left behind:"; echo "$left"; exit 1; }
+    echo "$(basename "$package"): installed, ran $version from the PATH, purged; nothing left"
+fi
+rm -rf "$stage"
+trap - EXIT
+
 echo "== Sanitizer build (build-asan)"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKORDEL_SANITIZE=ON -DKORDEL_FUZZ=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
