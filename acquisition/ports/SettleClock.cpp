@@ -1,0 +1,39 @@
+#include "SettleClock.h"
+
+#include <cerrno>
+#include <ctime>
+
+namespace kordel {
+
+namespace {
+
+using std::chrono::nanoseconds;
+
+constexpr long NanosecondsPerSecond = 1'000'000'000;
+
+class MonotonicClock : public SettleClock {
+public:
+    nanoseconds now() override {
+        timespec time{};
+        clock_gettime(CLOCK_MONOTONIC, &time);
+        return nanoseconds(static_cast<long long>(time.tv_sec) * NanosecondsPerSecond +
+                           time.tv_nsec);
+    }
+
+    // An absolute deadline, so a signal that cuts the sleep short costs no extra time.
+    void sleepUntil(nanoseconds deadline) override {
+        const timespec until{static_cast<time_t>(deadline.count() / NanosecondsPerSecond),
+                             static_cast<long>(deadline.count() % NanosecondsPerSecond)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+        }
+    }
+};
+
+} // namespace
+
+SettleClock& systemSettleClock() {
+    static MonotonicClock clock;
+    return clock;
+}
+
+} // namespace kordel
