@@ -57,6 +57,7 @@ public:
 
     long statusReads = 0;
     long lineChanges = 0;
+    nanoseconds busy{0}; // the time the calls took on the clock
 
 private:
     struct Port {
@@ -67,7 +68,9 @@ private:
     };
 
     int take() {
-        clock.sleepUntil(clock.now() + callTime);
+        const nanoseconds start = clock.now();
+        clock.sleepUntil(start + callTime);
+        busy += clock.now() - start;
         return 0;
     }
 
