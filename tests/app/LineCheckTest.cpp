@@ -156,7 +156,6 @@ TEST_P(RefusedTest, AddressesAreConvertedAndCheckedAsARunDoesBeforeAnyLineIsTouc
 INSTANTIATE_TEST_SUITE_P(
     Addresses, RefusedTest,
     testing::Values(Refused{"zz", "2F8", "'$zz' is not a valid integer value."},
-                    Refused{"3F8", "", "'$' is not a valid integer value."},
                     Refused{"3F8", "3FC",
                             "The ports at 3F8 and 3FC overlap: each port takes the 8 addresses "
                             "from its base on."}));
