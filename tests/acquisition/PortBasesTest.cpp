@@ -24,7 +24,9 @@ struct BasePair {
 class PortBlocksTest : public testing::TestWithParam<BasePair> {};
 
 TEST_P(PortBlocksTest, RefusesBlocksThatOverlapWithoutBeingOnePort) {
-    const auto [base1, base2, overlap] = GetParam();
+    const BasePair& pair = GetParam();
+    const std::uint16_t base1 = pair.base1;
+    const std::uint16_t base2 = pair.base2;
     const std::string expected = overlap
                                      ? "The ports at " + hexText(base1) + " and " + hexText(base2) +
                                            " overlap: each port takes the 8 addresses from "
