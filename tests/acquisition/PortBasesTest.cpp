@@ -27,7 +27,7 @@ TEST_P(PortBlocksTest, RefusesBlocksThatOverlapWithoutBeingOnePort) {
     const BasePair& pair = GetParam();
     const std::uint16_t base1 = pair.base1;
     const std::uint16_t base2 = pair.base2;
-    const std::string expected = overlap
+    const std::string expected = pair.overlap
                                      ? "The ports at " + hexText(base1) + " and " + hexText(base2) +
                                            " overlap: each port takes the 8 addresses from "
                                            "its base on"
