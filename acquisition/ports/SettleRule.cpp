@@ -92,14 +92,22 @@ std::string driverOf(const fs::path& device) {
     return error ? std::string() : driver.filename().string();
 }
 
-// The longest interval of the interrupt IN endpoints directly under `device`.
-std::optional<microseconds> interruptInterval(const fs::path& device) {
-    std::optional<microseconds> longest;
+std::vector<fs::path> endpointsOf(const fs::path& device) {
+    std::vector<fs::path> endpoints;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(device, error)) {
-        const fs::path endpoint = entry.path();
-        if (!endpoint.filename().string().starts_with("ep_") ||
-            firstWord(endpoint / "type") != "Interrupt" ||
+        if (entry.path().filename().string().starts_with("ep_")) {
+            endpoints.push_back(entry.path());
+        }
+    }
+    return endpoints;
+}
+
+// The longest polling interval among the interrupt IN endpoints.
+std::optional<microseconds> interruptInterval(const std::vector<fs::path>& endpoints) {
+    std::optional<microseconds> longest;
+    for (const fs::path& endpoint : endpoints) {
+        if (firstWord(endpoint / "type") != "Interrupt" ||
             firstWord(endpoint / "direction") != "in") {
             continue;
         }
@@ -122,12 +130,13 @@ std::string hardwareDriver(const std::vector<fs::path>& chain) {
     return {};
 }
 
-// The polling interval of the nearest interrupt endpoint, through which a USB adapter reports
-// its modem status.
+// The polling interval of the interrupt endpoint through which a USB adapter reports its modem
+// status: on the nearest device with endpoints, its USB interface. Further up, a hub's own
+// interrupt endpoint says nothing of the adapter.
 std::optional<microseconds> statusInterval(const std::vector<fs::path>& chain) {
     for (const fs::path& device : chain) {
-        if (const auto interval = interruptInterval(device)) {
-            return interval;
+        if (const std::vector<fs::path> endpoints = endpointsOf(device); !endpoints.empty()) {
+            return interruptInterval(endpoints);
         }
     }
     return std::nullopt;

@@ -28,6 +28,7 @@ public:
         tty(name, interface + "/" + name, "usb-serial", driver);
         bind(interface, "usb", driver.substr(0, driver.find("-uart")));
         endpoint(usbDevice + "/ep_00", "Control", "both", "0ms");
+        endpoint("devices/pci0000:00/0000:00:14.0/usb1/ep_81", "Interrupt", "in", "256ms");
         endpoint(interface + "/ep_82", "Bulk", "in", "0ms");
         if (!interval.empty()) {
             endpoint(interface + "/ep_81", "Interrupt", "in", interval);
