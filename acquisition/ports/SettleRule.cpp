@@ -95,9 +95,10 @@ std::string driverOf(const fs::path& device) {
 std::vector<fs::path> endpointsOf(const fs::path& device) {
     std::vector<fs::path> endpoints;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(device, error)) {
-        if (entry.path().filename().string().starts_with("ep_")) {
-            endpoints.push_back(entry.path());
+    for (fs::directory_iterator entry(device, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (entry->path().filename().string().starts_with("ep_")) {
+            endpoints.push_back(entry->path());
         }
     }
     return endpoints;
