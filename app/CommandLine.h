@@ -22,11 +22,12 @@ struct CommandLine {
 
     Action action = Action::Run;
     BusKind bus = BusKind::SerialDriver;
-    DeviceBindings devices;    // --device ADDR=PATH
-    std::string com1 = "3F8";  // --com1 HEX, as typed in the "COM  1" field
-    std::string com2 = "2F8";  // --com2 HEX
-    std::optional<int> settle; // --settle MS, for every serial device; else chosen per driver
-    std::string reason;        // why it was refused
+    DeviceBindings devices;   // --device ADDR=PATH
+    std::string com1 = "3F8"; // --com1 HEX, as typed in the "COM  1" field
+    std::string com2 = "2F8"; // --com2 HEX
+    std::string reason;       // why it was refused
+    // --settle MS for every serial device; without it the bus chooses per driver
+    std::optional<int> settle;
 };
 
 inline constexpr int UsageErrorStatus = 2;
