@@ -20,6 +20,10 @@ void SelectConverter(const SharedState& state) {
 }
 
 double ReadConverter(const SharedState& state) {
+    return codeToVolts(ReadConverterCode(state));
+}
+
+int ReadConverterCode(const SharedState& state) {
     const std::uint16_t base = state.CurrentBase;
     SelectConverter(state);
     int code = 0;
@@ -32,7 +36,7 @@ double ReadConverter(const SharedState& state) {
         }
     }
     PortOut(base + ModemControl, DtrBit);
-    return codeToVolts(code);
+    return code;
 }
 
 double codeToVolts(int code) {

@@ -1,6 +1,7 @@
 #include "Run.h"
 
 #include "Converter.h"
+#include "PortBases.h"
 #include "common/Error.h"
 #include "common/NumberText.h"
 
@@ -17,10 +18,6 @@ constexpr std::int32_t SeriesLimit = 268435455;
 
 // Characters reserved per line: every value of a multiplier 1 run fits.
 constexpr std::size_t ReservedLineLength = 6;
-
-std::uint16_t portBase(const std::string& text) {
-    return static_cast<std::uint16_t>(parseInteger("$" + text));
-}
 
 void resizeSeries(std::vector<double>& series, std::int32_t count) {
     if (count < 0 || count > SeriesLimit) {
@@ -111,6 +108,7 @@ void performRun(const RunFields& fields, RunContext context) {
     resizeSeries(state.Samples2, state.SampleCount);
     state.Divider1 = parseInteger(fields.Edit3);
     state.Divider2 = parseInteger(fields.Edit4);
+    checkPortBlocks(state.Port1Base, state.Port2Base);
     measure(context, pause);
 }
 

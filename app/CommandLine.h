@@ -18,7 +18,7 @@ enum class BusKind {
 
 // What the command line asks for.
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+    enum class Action { Run, ShowHelp, ShowVersion, Refuse, Check };
 
     Action action = Action::Run;
     BusKind bus = BusKind::SerialDriver;
@@ -26,6 +26,8 @@ struct CommandLine {
     std::string com1 = "3F8"; // --com1 HEX, as typed in the "COM  1" field
     std::string com2 = "2F8"; // --com2 HEX
     std::string reason;       // why it was refused
+    // --settle MS for every serial device; without it the bus chooses per driver
+    std::optional<int> settle;
 };
 
 inline constexpr int UsageErrorStatus = 2;

@@ -4,6 +4,7 @@
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/vv55rWin.h"
 #include "app/CommandLine.h"
+#include "app/LineCheck.h"
 #include "ui/ErrorBox.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
@@ -26,7 +27,8 @@ std::unique_ptr<kordel::PortBus> portBusFor(const kordel::CommandLine& line) {
         break;
     }
     return std::make_unique<SerialDriverBus>(systemSerialCalls(),
-                                             SerialPortLocator(systemSerialCalls(), line.devices));
+                                             SerialPortLocator(systemSerialCalls(), line.devices),
+                                             SettleRule(line.settle));
 }
 
 } // namespace
@@ -36,6 +38,12 @@ int main(int argc, char* argv[]) {
     const CommandLine line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto status = answerWithoutWindows(line, std::cout, std::cerr)) {
         return *status;
+    }
+    if (line.action == CommandLine::Action::Check) {
+        const std::unique_ptr<PortBus> bus = portBusFor(line);
+        SteadyClock clock;
+        return checkLines(line.com1, line.com2,
+                          {*bus, clock, systemSettleClock(), std::cout, std::cerr});
     }
 
     QApplication application(argc, argv);

@@ -1,5 +1,7 @@
 #include "acquisition/Converter.h"
 #include "acquisition/FakeClock.h"
+#include "acquisition/ports/DemoBus.h"
+#include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/vv55rWin.h"
 
@@ -34,11 +36,14 @@ private:
 };
 
 constexpr std::uint16_t Base = 0x3F8;
+const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
+// The legacy path: no settle time, so no look at the clock and no wait.
+const SettleRule NoSettle(0, Nowhere);
 
 // One modem line change per iteration, the kind of call a reading is made of.
 void BM_CallAgainstSeam(benchmark::State& state) {
     CountingCalls calls;
-    SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyS0"}}));
+    SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyS0"}}), NoSettle);
     bus.attach(Base);
     std::uint8_t modemControl = 0;
     for (auto _ : state) {
@@ -57,7 +62,7 @@ void BM_CallAgainstPseudoTerminal(benchmark::State& state) {
         return;
     }
     SerialCalls& system = systemSerialCalls();
-    SerialDriverBus bus(system, SerialPortLocator(system, {{Base, ptsname(master)}}));
+    SerialDriverBus bus(system, SerialPortLocator(system, {{Base, ptsname(master)}}), NoSettle);
     bus.attach(Base);
     for (auto _ : state) {
         bus.out(Base + LineControl, BreakBit);
@@ -69,7 +74,7 @@ BENCHMARK(BM_CallAgainstPseudoTerminal);
 
 void BM_CallsPerReading(benchmark::State& state) {
     CountingCalls calls;
-    SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyS0"}}));
+    SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyS0"}}), NoSettle);
     usePortBus(bus);
     SharedState shared;
     shared.CurrentBase = Base;
@@ -83,6 +88,65 @@ void BM_CallsPerReading(benchmark::State& state) {
         static_cast<double>(calls.calls) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_CallsPerReading);
+
+using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
+
+constexpr milliseconds AdapterCall(1);
+constexpr int AdapterReadings = 60;
+
+// Readings per second from a simulated USB adapter whose every call takes 1 ms and whose driver
+// reports status `lag` late, with the settle time chosen for `driver`; against the bound of
+// 26 calls and 8 settle times per reading. Codes that differ from the converter's are counted.
+void readFromAdapter(benchmark::State& state, const std::string& driver, milliseconds lag) {
+    testing_support::LaggingSerialCalls calls(systemSettleClock(), AdapterCall, lag,
+                                              {{"/dev/ttyUSB0", Base}});
+    const int settle = settleFor(driver, milliseconds(1)).settleMilliseconds;
+    SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyUSB0"}}, Nowhere),
+                        SettleRule(settle, Nowhere));
+    usePortBus(bus);
+    SharedState shared;
+    shared.CurrentBase = Base;
+    testing_support::FakeClock setUpWaits;
+    InitConverter(shared, setUpWaits);
+    std::int64_t conversion = 0;
+    int wrong = 0;
+    calls.busy = nanoseconds(0);
+    const nanoseconds start = systemSettleClock().now();
+    for (auto _ : state) {
+        wrong += ReadConverterCode(shared) != DemoBus::demoCode(75, conversion++) ? 1 : 0;
+    }
+    const double seconds = static_cast<double>((systemSettleClock().now() - start).count()) / 1e9;
+    const double perSecond = static_cast<double>(state.iterations()) / seconds;
+    const double bound = 1000.0 / (26 * AdapterCall.count() + 8 * settle);
+    state.counters["settle_ms"] = settle;
+    state.counters["readings_per_s"] = perSecond;
+    state.counters["bound_per_s"] = bound;
+    state.counters["of_bound_pct"] = perSecond / bound * 100;
+    // The same bound with the time the simulated calls really took on this machine, where a
+    // busy machine wakes a sleeper late: what is left is the bus's own time and its settle
+    // waits' lateness.
+    const double callMilliseconds =
+        static_cast<double>(calls.busy.count()) / 1e6 / static_cast<double>(state.iterations());
+    state.counters["of_bound_real_calls_pct"] = perSecond * (callMilliseconds + 8 * settle) / 10;
+    state.counters["wrong_codes"] = wrong;
+}
+
+void BM_ReadingsCachedAdapter(benchmark::State& state) {
+    readFromAdapter(state, "ch341-uart", milliseconds(1));
+}
+BENCHMARK(BM_ReadingsCachedAdapter)
+    ->Iterations(AdapterReadings)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ReadingsAskedAdapter(benchmark::State& state) {
+    readFromAdapter(state, "ftdi_sio", milliseconds(0));
+}
+BENCHMARK(BM_ReadingsAskedAdapter)
+    ->Iterations(AdapterReadings)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kordel

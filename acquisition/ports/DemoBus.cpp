@@ -59,6 +59,11 @@ void DemoBus::out(std::uint16_t address, std::uint8_t value) {
     }
 }
 
+PortDescription DemoBus::describe(std::uint16_t) const {
+    return {"simulated UART (--demo)", "none", 0,
+            "the simulated status follows each line change at once", ""};
+}
+
 DemoBus::Uart& DemoBus::uartAt(std::uint16_t address) {
     for (Uart& uart : uarts_) {
         if (address >= uart.base && address < uart.base + 8) {

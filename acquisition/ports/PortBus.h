@@ -1,8 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kordel {
+
+// How the port at a base address is reached, as the line check tells it.
+struct PortDescription {
+    std::string device;
+    std::string driver;
+    int settleMilliseconds = 0; // wait from the last line change to a status read
+    std::string settleReason;
+    std::string note; // a warning for the user, if any
+};
 
 // Byte access to the register blocks of serial ports. Failures throw kordel::Error.
 class PortBus {
@@ -14,12 +24,21 @@ public:
     virtual void attach(std::uint16_t base) = 0;
     virtual std::uint8_t in(std::uint16_t address) = 0;
     virtual void out(std::uint16_t address, std::uint8_t value) = 0;
+    // The port at `base`, which has been attached.
+    virtual PortDescription describe(std::uint16_t base) const = 0;
 };
 
 // Register offsets from a port's base address.
 inline constexpr std::uint16_t LineControl = 3;
 inline constexpr std::uint16_t ModemControl = 4;
 inline constexpr std::uint16_t ModemStatus = 6;
+
+// Each port takes the 8 addresses from its base on; two different bases closer than that would
+// mix the registers of two ports.
+inline bool blocksOverlap(std::uint16_t base1, std::uint16_t base2) {
+    const std::uint16_t apart = base1 - base2;
+    return base1 != base2 && (apart < 8 || apart > 0xFFF8);
+}
 
 inline constexpr std::uint8_t BreakBit = 0x40;
 inline constexpr std::uint8_t DtrBit = 0x01;

@@ -57,6 +57,11 @@ void RawIoBus::out(std::uint16_t address, std::uint8_t value) {
     }
 }
 
+PortDescription RawIoBus::describe(std::uint16_t) const {
+    return {portFile, "none, direct I/O port access", 0,
+            "the modem status register is read directly", ""};
+}
+
 void RawIoBus::checkServed(std::uint16_t address) const {
     auto block = bases.upper_bound(address);
     if (fd < 0 || block == bases.begin() || address - *std::prev(block) >= RegisterCount) {

@@ -22,6 +22,7 @@ public:
     void attach(std::uint16_t base) override;
     std::uint8_t in(std::uint16_t address) override;
     void out(std::uint16_t address, std::uint8_t value) override;
+    PortDescription describe(std::uint16_t base) const override;
 
 private:
     void checkServed(std::uint16_t address) const;

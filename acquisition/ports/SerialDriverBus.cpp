@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/NumberText.h"
 
+#include <filesystem>
 #include <sys/ioctl.h>
 
 namespace kordel {
@@ -19,10 +20,19 @@ Error noSerialPort(std::uint16_t address) {
     return Error("No serial port at address " + hexText(address));
 }
 
+// Two names of one device, such as a link in /dev/serial/by-id and the device it points to,
+// must share one open device: the second open of an exclusive device would fail.
+std::string realPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(path, error);
+    return error ? path : real.string();
+}
+
 } // namespace
 
-SerialDriverBus::SerialDriverBus(SerialCalls& calls, SerialPortLocator locator)
-    : calls(calls), locator(std::move(locator)) {}
+SerialDriverBus::SerialDriverBus(SerialCalls& calls, SerialPortLocator locator, SettleRule settle,
+                                 SettleClock& clock)
+    : calls(calls), locator(std::move(locator)), settleRule(std::move(settle)), clock(clock) {}
 
 SerialDriverBus::~SerialDriverBus() {
     for (auto& [path, device] : devices) {
@@ -63,8 +73,16 @@ void SerialDriverBus::out(std::uint16_t address, std::uint8_t value) {
     }
 }
 
+PortDescription SerialDriverBus::describe(std::uint16_t base) const {
+    const auto device = attached.find(base);
+    if (device == attached.end()) {
+        throw noSerialPort(base);
+    }
+    return device->second->description;
+}
+
 SerialDriverBus::Device& SerialDriverBus::device(const std::string& path) {
-    auto& slot = devices[path];
+    auto& slot = devices[realPath(path)];
     if (!slot) {
         slot = std::make_unique<Device>();
         slot->path = path;
@@ -80,6 +98,8 @@ void SerialDriverBus::open(Device& device) {
     }
     device.fd = fd;
     device.modemControl.reset();
+    device.description = settleRule.choose(device.path);
+    device.settle = std::chrono::milliseconds(device.description.settleMilliseconds);
     check(device, calls.exclusive(fd));
 }
 
@@ -96,15 +116,27 @@ void SerialDriverBus::setModemControl(Device& device, std::uint8_t value) {
 void SerialDriverBus::setLine(Device& device, std::uint8_t bit, bool on) {
     const int line = modemLine(bit);
     check(device, on ? calls.raiseLines(device.fd, line) : calls.lowerLines(device.fd, line));
+    noteLineChange(device);
     const std::uint8_t others = device.modemControl.value_or(0) & ~bit;
     device.modemControl = on ? others | bit : others;
 }
 
 void SerialDriverBus::setBreak(Device& device, bool on) {
     check(device, on ? calls.setBreak(device.fd) : calls.clearBreak(device.fd));
+    noteLineChange(device);
+}
+
+// Taken when the call has returned, that is once the driver has passed the change on.
+void SerialDriverBus::noteLineChange(Device& device) {
+    if (device.settle.count() > 0) {
+        device.lastChange = clock.now();
+    }
 }
 
 std::uint8_t SerialDriverBus::modemStatus(Device& device) {
+    if (device.settle.count() > 0) {
+        clock.sleepUntil(device.lastChange + device.settle);
+    }
     int lines = 0;
     check(device, calls.modemLines(device.fd, lines));
     return (lines & TIOCM_CTS) != 0 ? CtsBit : 0;

@@ -41,6 +41,10 @@ public:
             inner->out(address, value);
         }
     }
+    PortDescription describe(std::uint16_t base) const override {
+        return inner != nullptr ? inner->describe(base)
+                                : PortDescription{"recorded", "", 0, "", ""};
+    }
 
     std::vector<std::uint8_t> writesTo(std::uint16_t address) const {
         std::vector<std::uint8_t> values;

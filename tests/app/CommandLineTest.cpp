@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -40,6 +41,34 @@ TEST(CommandLineTest, BindingsAreRepeatableAndTakeAddressesAsTypedInThePortField
     ASSERT_EQ(line.action, Action::Run);
     EXPECT_EQ(line.devices,
               (DeviceBindings{{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "/dev/ttyUSB0"}, {0x00E, "/x=y"}}));
+}
+
+TEST(CommandLineTest, RelativeBindingPathsAreMadeAbsoluteWhenRead) {
+    const CommandLine line = parseCommandLine({"--device", "3F8=ttyREL", "--device", "2F8=/dev/x"});
+    ASSERT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.devices.at(0x3F8), (std::filesystem::current_path() / "ttyREL").string());
+    EXPECT_EQ(line.devices.at(0x2F8), "/dev/x");
+}
+
+TEST(CommandLineTest, BindingsMayEndAtTheLastAddressAndSitSideBySide) {
+    const CommandLine line =
+        parseCommandLine({"--device", "FFF8=/a", "--device", "FFF0=/b", "--device", "0=/c"});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.devices.size(), 3u);
+}
+
+TEST(CommandLineTest, CheckTakesTheSameBusOptionsAsARun) {
+    const CommandLine line = parseCommandLine(
+        {"--check", "--device", "3F8=/dev/ttyUSB0", "--settle", "5", "--com1", "3F8"});
+    EXPECT_EQ(line.action, Action::Check);
+    EXPECT_EQ(line.bus, BusKind::SerialDriver);
+    EXPECT_EQ(line.settle, 5);
+    EXPECT_EQ(parseCommandLine({"--check", "--demo"}).bus, BusKind::Demo);
+    EXPECT_EQ(parseCommandLine({"--settle", "0"}).settle, 0);
+    EXPECT_EQ(parseCommandLine({}).settle, std::nullopt);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(answerWithoutWindows(line, out, err), std::nullopt);
 }
 
 TEST(CommandLineTest, PortAddressesKeepTheirTextForTheFieldConversion) {
@@ -97,7 +126,19 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--device", "3F8=/a", "--device", "3f8=/b"}, "address 3F8 is bound twice"},
         Refusal{{"--demo", "--raw-io"}, "--demo and --raw-io exclude each other"},
         Refusal{{"--raw-io", "--device", "3F8=/dev/ttyS0"},
-                "--device serves only the serial driver, not --demo or --raw-io"}));
+                "--device serves only the serial driver, not --demo or --raw-io"},
+        Refusal{{"--device", "3F8=/a", "--device", "3FC=/b"},
+                "bindings 3F8 and 3FC overlap: each port takes the 8 addresses from its base on"},
+        Refusal{{"--device", "1=/a", "--device", "2=/b"},
+                "bindings 001 and 002 overlap: each port takes the 8 addresses from its base on"},
+        Refusal{{"--device", "FFF9=/a"},
+                "address FFF9 is too high: a port's 8 registers must end by FFFF"},
+        Refusal{{"--settle"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
+        Refusal{{"--settle", "-1"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
+        Refusal{{"--settle", "+3"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
+        Refusal{{"--settle", "1001"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
+        Refusal{{"--demo", "--settle", "2"},
+                "--settle serves only the serial driver, not --demo or --raw-io"}));
 
 } // namespace
 } // namespace kordel

@@ -1,7 +1,12 @@
+#include "acquisition/Converter.h"
 #include "acquisition/FakeClock.h"
 #include "acquisition/Run.h"
+#include "acquisition/ports/DemoBus.h"
 #include "acquisition/ports/FakeSerialCalls.h"
+#include "acquisition/ports/FakeSettleClock.h"
+#include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SerialDriverBus.h"
+#include "acquisition/ports/SysfsTree.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
 
@@ -15,6 +20,13 @@ namespace {
 
 using testing_support::FakeClock;
 using testing_support::FakeSerialCalls;
+using testing_support::FakeSettleClock;
+using testing_support::LaggingSerialCalls;
+using testing_support::SysfsTree;
+
+using std::chrono::milliseconds;
+
+const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
 
 // A pseudo-terminal opens like a serial port but has no modem lines, so its line calls fail.
 class PseudoTerminal {
@@ -58,8 +70,10 @@ TEST_F(RunOverDriverTest, PseudoTerminalEndsTheRunAtItsFirstLineCall) {
     PseudoTerminal terminal;
     ASSERT_FALSE(terminal.path.empty());
     SerialCalls& system = systemSerialCalls();
-    SerialDriverBus bus(
-        system, SerialPortLocator(system, {{0x3F8, terminal.path}, {0x2F8, terminal.path}}));
+    FakeSettleClock timer;
+    SerialDriverBus bus(system,
+                        SerialPortLocator(system, {{0x3F8, terminal.path}, {0x2F8, terminal.path}}),
+                        SettleRule({}, Nowhere), timer);
 
     EXPECT_EQ(runError(bus, "5"),
               "Serial port " + terminal.path + " failed: Inappropriate ioctl for device");
@@ -71,9 +85,11 @@ TEST_F(RunOverDriverTest, PseudoTerminalEndsTheRunAtItsFirstLineCall) {
 TEST_F(RunOverDriverTest, FailureMidRunKeepsThePairsReadCompletely) {
     FakeSerialCalls calls;
     calls.ctsBits = std::deque<bool>(100, true);
-    SerialDriverBus bus(calls,
-                        SerialPortLocator(calls, {{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "/dev/ttyUSB1"}},
-                                          {"/nonexistent", "/nonexistent"}));
+    FakeSettleClock timer;
+    SerialDriverBus bus(
+        calls,
+        SerialPortLocator(calls, {{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "/dev/ttyUSB1"}}, Nowhere),
+        SettleRule(0, Nowhere), timer);
     calls.failingCall = "TIOCMGET";
     calls.failingOccurrence = 17; // in the third reading: channel 1 of the second pair
 
@@ -90,6 +106,58 @@ TEST_F(RunOverDriverTest, FailureMidRunKeepsThePairsReadCompletely) {
     EXPECT_EQ(state.SampleCount, 4);
     EXPECT_EQ(list1.size(), 4u);
     EXPECT_EQ(list2.size(), 4u);
+}
+
+// Two CH341 adapters whose drivers answer status from a cache the adapter refreshes every
+// millisecond, so that CTS reads as it was 1 ms ago; the converters behind them give the demo's
+// codes.
+class CachedStatusTest : public RunOverDriverTest {
+protected:
+    CachedStatusTest() {
+        tree.usbSerial("ttyUSB0", "ch341-uart", "1ms");
+        tree.usbSerial("ttyUSB1", "ch341-uart", "1ms");
+    }
+
+    std::string runWith(SettleRule settle) {
+        SerialDriverBus bus(
+            calls,
+            SerialPortLocator(calls, {{0x3F8, tree.dev("ttyUSB0")}, {0x2F8, tree.dev("ttyUSB1")}},
+                              tree.paths()),
+            std::move(settle), timer);
+        return runError(bus, std::to_string(Pairs));
+    }
+
+    static std::vector<double> demoVolts(int period) {
+        std::vector<double> volts;
+        for (int k = 0; k < Pairs; ++k) {
+            volts.push_back(codeToVolts(DemoBus::demoCode(period, k)));
+        }
+        return volts;
+    }
+
+    static constexpr int Pairs = 150;
+    SysfsTree tree;
+    FakeSettleClock timer;
+    LaggingSerialCalls calls{timer,
+                             milliseconds(0),
+                             milliseconds(1),
+                             {{tree.dev("ttyUSB0"), 0x3F8}, {tree.dev("ttyUSB1"), 0x2F8}}};
+};
+
+TEST_F(CachedStatusTest, WithTheSettleTimeChosenForTheDriverEveryCodeIsExact) {
+    EXPECT_EQ(runWith(SettleRule({}, tree.paths())), "no error");
+    EXPECT_EQ(state.Samples1, demoVolts(75));
+    EXPECT_EQ(state.Samples2, demoVolts(50));
+    // 26 calls per reading, and the only waits are the 2 ms before each of the 16 status reads
+    // of a pair.
+    EXPECT_EQ(calls.statusReads + calls.lineChanges, 2 * 3 + 2 * Pairs * 26);
+    EXPECT_EQ(timer.time, Pairs * 16 * milliseconds(2));
+}
+
+TEST_F(CachedStatusTest, WithoutASettleTimeTheCodesAreWrong) {
+    EXPECT_EQ(runWith(SettleRule(0, tree.paths())), "no error");
+    EXPECT_NE(state.Samples1, demoVolts(75));
+    EXPECT_NE(state.Samples2, demoVolts(50));
 }
 
 } // namespace

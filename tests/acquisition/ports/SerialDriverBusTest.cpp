@@ -3,6 +3,8 @@
 #include "acquisition/Converter.h"
 #include "acquisition/FakeClock.h"
 #include "acquisition/ports/FakeSerialCalls.h"
+#include "acquisition/ports/FakeSettleClock.h"
+#include "acquisition/ports/TempFolder.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
 #include "common/ErrorOf.h"
@@ -19,14 +21,19 @@ using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing_support::FakeClock;
 using testing_support::FakeSerialCalls;
+using testing_support::FakeSettleClock;
+using testing_support::TempFolder;
+
+using std::chrono::milliseconds;
 
 const std::string Usb = "/dev/ttyUSB0";
+const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
 
 class SerialDriverBusTest : public testing::Test {
 protected:
-    explicit SerialDriverBusTest(DeviceBindings bindings = {{0x3F8, Usb}})
-        : bus(calls,
-              SerialPortLocator(calls, std::move(bindings), {"/nonexistent", "/nonexistent"})) {
+    explicit SerialDriverBusTest(DeviceBindings bindings = {{0x3F8, Usb}}, int settle = 0)
+        : bus(calls, SerialPortLocator(calls, std::move(bindings), Nowhere),
+              SettleRule(settle, Nowhere), timer) {
         usePortBus(bus);
     }
 
@@ -41,6 +48,7 @@ protected:
     }
 
     FakeSerialCalls calls;
+    FakeSettleClock timer;
     SerialDriverBus bus;
     SharedState state;
     FakeClock clock;
@@ -67,6 +75,9 @@ TEST_F(SerialDriverBusTest, AReadingCostsOneCallPerRegisterAccess) {
     expected.push_back(Usb + " TIOCMBIS DTR");
     EXPECT_THAT(calls.log, ElementsAreArray(expected));
     EXPECT_EQ(calls.log.size(), 26u);
+    // Without a settle time the bus never looks at the time.
+    EXPECT_EQ(timer.readings, 0);
+    EXPECT_TRUE(timer.sleeps.empty());
 }
 
 TEST_F(SerialDriverBusTest, DeviceStaysOpenForLaterRuns) {
@@ -108,6 +119,68 @@ TEST_F(SharedDeviceTest, TwoAddressesMayNameOneDevice) {
     EXPECT_DOUBLE_EQ(read(0x2F8), 0.0);
     EXPECT_EQ(std::count(calls.log.begin(), calls.log.end(), Usb + " open"), 1);
     EXPECT_EQ(calls.log.size(), 5u + 1u + 2u * 26u);
+}
+
+class SettleTest : public SerialDriverBusTest {
+protected:
+    SettleTest() : SerialDriverBusTest({{0x3F8, Usb}, {0x2F8, "/dev/ttyUSB1"}}, 2) {}
+};
+
+TEST_F(SettleTest, StatusReadWaitsForTheSettleTimeAfterTheDevicesLastLineChange) {
+    setUp(0x3F8);
+    setUp(0x2F8);
+    timer.sleeps.clear();
+
+    timer.time = milliseconds(10);
+    bus.out(0x3F8 + ModemControl, RtsBit);
+    timer.time = milliseconds(11);
+    bus.in(0x3F8 + ModemStatus);
+    EXPECT_EQ(timer.time, milliseconds(12));
+
+    // A change on the other device does not hold this one up.
+    bus.out(0x2F8 + ModemControl, RtsBit);
+    timer.time = milliseconds(13);
+    bus.in(0x3F8 + ModemStatus);
+    EXPECT_EQ(timer.time, milliseconds(13));
+
+    // Breaks are line changes too; a write that changes no line is none.
+    bus.out(0x3F8 + LineControl, BreakBit);
+    bus.out(0x3F8 + ModemControl, RtsBit);
+    bus.in(0x3F8 + ModemStatus);
+    EXPECT_EQ(timer.time, milliseconds(15));
+
+    // Only status reads wait.
+    EXPECT_THAT(timer.sleeps, ElementsAre(milliseconds(12), milliseconds(12), milliseconds(15)));
+}
+
+TEST_F(SettleTest, AReadingStillCostsOneCallPerRegisterAccess) {
+    setUp(0x3F8);
+    calls.log.clear();
+    calls.ctsBits = {true, true, false, false, false, false, false, true};
+    EXPECT_DOUBLE_EQ(read(0x3F8), codeToVolts(0xC1));
+    EXPECT_EQ(calls.log.size(), 26u);
+    EXPECT_EQ(timer.sleeps.size(), 8u);
+    EXPECT_EQ(timer.time, milliseconds(16));
+}
+
+TEST(SharedNameTest, TwoNamesOfOneDeviceShareOneOpenDevice) {
+    TempFolder folder;
+    folder.write("dev/ttyUSB0", "");
+    std::filesystem::create_directories(folder.path / "dev/serial/by-id");
+    const std::filesystem::path link = folder.path / "dev/serial/by-id/usb-1a86_7523-port0";
+    std::filesystem::create_symlink("../../ttyUSB0", link);
+    FakeSerialCalls calls;
+    FakeSettleClock timer;
+    SerialDriverBus bus(
+        calls,
+        SerialPortLocator(calls,
+                          {{0x3F8, link.string()}, {0x2F8, (folder.path / "dev/ttyUSB0").string()}},
+                          Nowhere),
+        SettleRule(0, Nowhere), timer);
+    bus.attach(0x3F8);
+    bus.attach(0x2F8);
+    EXPECT_EQ(calls.openPaths.size(), 1u);
+    EXPECT_EQ(bus.describe(0x2F8).device, link.string());
 }
 
 struct FailingCall {

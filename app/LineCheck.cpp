@@ -1,0 +1,142 @@
+#include "LineCheck.h"
+
+#include "acquisition/Converter.h"
+#include "acquisition/PortBases.h"
+#include "acquisition/vv55rWin.h"
+#include "common/Error.h"
+#include "common/NumberText.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace kordel {
+
+namespace {
+
+using std::chrono::nanoseconds;
+
+constexpr int TimedCalls = 20;
+constexpr int Readings = 16;
+constexpr int ReadingsPerLine = 4;
+constexpr int AllSet = 255;
+
+std::string millisecondsText(nanoseconds time) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f ms", static_cast<double>(time.count()) / 1e6);
+    return text;
+}
+
+// The median of `TimedCalls` calls of `call` (the upper one of the middle two).
+nanoseconds medianTime(SettleClock& timer, const std::function<void(int)>& call) {
+    std::vector<nanoseconds> times;
+    for (int i = 0; i < TimedCalls; ++i) {
+        const nanoseconds start = timer.now();
+        call(i);
+        times.push_back(timer.now() - start);
+    }
+    std::nth_element(times.begin(), times.begin() + TimedCalls / 2, times.end());
+    return times[TimedCalls / 2];
+}
+
+void describePort(std::uint16_t base, const LineCheckContext& context) {
+    const PortDescription port = context.bus.describe(base);
+    context.out << "  device:   " << port.device << ", driver " << port.driver << '\n'
+                << "  settle:   " << port.settleMilliseconds << " ms: " << port.settleReason
+                << '\n';
+    if (!port.note.empty()) {
+        context.out << "  note:     " << port.note << '\n';
+    }
+}
+
+// Before the line set-up, so that the converter is not yet powered by the break.
+void timeCalls(std::uint16_t base, const LineCheckContext& context) {
+    const nanoseconds change = medianTime(
+        context.timer, [base](int i) { PortOut(base + ModemControl, i % 2 == 0 ? DtrBit : 0); });
+    const nanoseconds read = medianTime(context.timer, [base](int) { PortIn(base + ModemStatus); });
+    context.out << "  timing:   one line change " << millisecondsText(change)
+                << ", one status read " << millisecondsText(read) << " (median of " << TimedCalls
+                << ")\n";
+}
+
+std::vector<int> takeReadings(std::uint16_t base, const LineCheckContext& context) {
+    SharedState state;
+    state.CurrentBase = base;
+    InitConverter(state, context.clock);
+    std::vector<int> codes;
+    for (int i = 0; i < Readings; ++i) {
+        codes.push_back(ReadConverterCode(state));
+    }
+    return codes;
+}
+
+void printReadings(const std::vector<int>& codes, std::ostream& out) {
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        out << (i == 0                     ? "  readings: "
+                : i % ReadingsPerLine == 0 ? ",\n            "
+                                           : ", ")
+            << codes[i] << " = " << fixedText(codeToVolts(codes[i]), 4, 3) << " V";
+    }
+    out << '\n';
+}
+
+std::string verdict(const std::vector<int>& codes) {
+    const bool steady = std::all_of(codes.begin(), codes.end(),
+                                    [&codes](int code) { return code == codes.front(); });
+    if (!steady) {
+        return "the readings vary: the converter answers";
+    }
+    if (codes.front() == AllSet) {
+        return "CTS reads set on every clock: the converter is absent, unpowered or not wired "
+               "to CTS";
+    }
+    if (codes.front() == 0) {
+        return "CTS reads clear on every clock: check the wiring, or the input is at 0 V";
+    }
+    return "every reading gives code " + std::to_string(codes.front()) +
+           ": the converter answers, its input is steady";
+}
+
+void checkPort(std::uint16_t base, const LineCheckContext& context) {
+    PortAttach(base);
+    describePort(base, context);
+    timeCalls(base, context);
+    const std::vector<int> codes = takeReadings(base, context);
+    printReadings(codes, context.out);
+    context.out << "  verdict:  " << verdict(codes) << '\n';
+}
+
+void reportError(const Error& error, const LineCheckContext& context) {
+    context.out.flush();
+    context.err << "kordel: " << errorBoxText(error.message()) << '\n';
+}
+
+} // namespace
+
+int checkLines(const std::string& com1, const std::string& com2, const LineCheckContext& context) {
+    usePortBus(context.bus);
+    std::array<std::uint16_t, 2> bases{};
+    try {
+        bases = {portBase(com1), portBase(com2)};
+        checkPortBlocks(bases[0], bases[1]);
+    } catch (const Error& error) {
+        reportError(error, context);
+        return 1;
+    }
+    bool driven = true;
+    for (std::size_t port = 0; port < bases.size(); ++port) {
+        context.out << (port == 0 ? "" : "\n") << "COM " << port + 1 << " at "
+                    << hexText(bases[port]) << '\n';
+        try {
+            checkPort(bases[port], context);
+        } catch (const Error& error) {
+            reportError(error, context);
+            driven = false;
+        }
+    }
+    return driven ? 0 : 1;
+}
+
+} // namespace kordel
