@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kordel {
+
+// One line of a run's progress: "pairs done/N  percent  time spent  time left", times as
+// H:MM:SS; the time left is "-:--:--" until the first pair gives a rate.
+std::string progressLine(std::int32_t done, std::int32_t total, double spentSeconds);
+
+// The progress line as a terminal shows it: each update overwrites the previous one.
+class ProgressDisplay {
+public:
+    // The text that replaces the line shown with `line`.
+    std::string update(const std::string& line);
+    // The text that removes the line shown, so other output can take its place.
+    std::string erase();
+
+private:
+    std::size_t shownLength_ = 0;
+};
+
+} // namespace kordel
