@@ -69,6 +69,9 @@ public:
           lastUpdate_(start_) {}
 
     void pairRead(std::int32_t pairs) override {
+        if (!printPairs_ && !showProgress_) {
+            return; // a save to files with nobody watching: nothing to do until the end
+        }
         print(pairs);
         if (clock_.now() - lastUpdate_ >= UpdateInterval) {
             update(pairs);

@@ -5,9 +5,9 @@
 #include "acquisition/ValueList.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
+#include "output/OutputFiles.h"
 #include "plot/Canvas.h"
 #include "plot/PlotRenderer.h"
-#include "output/OutputFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
