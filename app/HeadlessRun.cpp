@@ -72,6 +72,9 @@ public:
         if (!printPairs_ && !showProgress_) {
             return; // a save to files with nobody watching: nothing to do until the end
         }
+        if (pairs == 1) {
+            firstPairAt_ = clock_.now();
+        }
         print(pairs);
         if (clock_.now() - lastUpdate_ >= UpdateInterval) {
             update(pairs);
@@ -119,11 +122,19 @@ private:
         }
         out_.flush();
         if (showProgress_) {
-            err_.append(
-                display_.update(progressLine(pairs, state_.SampleCount, lastUpdate_ - start_)));
+            err_.append(display_.update(
+                progressLine(pairs, state_.SampleCount, lastUpdate_ - start_, timeLeft(pairs))));
             err_.flush();
             progressShown_ = true;
         }
+    }
+
+    // From the pace since the first pair: the line set-up before it says nothing of the pairs.
+    std::optional<double> timeLeft(std::int32_t pairs) const {
+        if (pairs < 2 || !firstPairAt_) {
+            return pairs == state_.SampleCount ? std::optional<double>(0.0) : std::nullopt;
+        }
+        return (lastUpdate_ - *firstPairAt_) / (pairs - 1) * (state_.SampleCount - pairs);
     }
 
     const SharedState& state_;
@@ -140,6 +151,7 @@ private:
     std::int32_t printed_ = 0;
     double start_;
     double lastUpdate_;
+    std::optional<double> firstPairAt_;
 };
 
 void saveFiles(const std::string& name, const SharedState& state, const ValueList& list1,

@@ -18,10 +18,10 @@ std::string clockText(double seconds) {
 
 } // namespace
 
-std::string progressLine(std::int32_t done, std::int32_t total, double spentSeconds) {
+std::string progressLine(std::int32_t done, std::int32_t total, double spentSeconds,
+                         std::optional<double> leftSeconds) {
     const long long percent = total > 0 ? std::int64_t{done} * 100 / total : 100;
-    const std::string left =
-        done > 0 ? clockText(spentSeconds / done * (total - done)) : std::string("-:--:--");
+    const std::string left = leftSeconds ? clockText(*leftSeconds) : std::string("-:--:--");
     char text[160];
     std::snprintf(text, sizeof text, "%d/%d pairs  %lld %%  %s spent  %s left", done, total,
                   percent, clockText(spentSeconds).c_str(), left.c_str());

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kordel {
 
 // One line of a run's progress: "pairs done/N  percent  time spent  time left", times as
-// H:MM:SS; the time left is "-:--:--" until the first pair gives a rate.
-std::string progressLine(std::int32_t done, std::int32_t total, double spentSeconds);
+// H:MM:SS; a time left not known yet shows as "-:--:--".
+std::string progressLine(std::int32_t done, std::int32_t total, double spentSeconds,
+                         std::optional<double> leftSeconds);
 
 // The progress line as a terminal shows it: each update overwrites the previous one.
 class ProgressDisplay {
