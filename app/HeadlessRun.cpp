@@ -145,7 +145,7 @@ private:
     DescriptorOutput& err_;
     bool printPairs_;
     bool showProgress_;
-    bool shareTerminal_; // pairs and progress on one screen: the pairs push the progress down
+    bool shareTerminal_; // pairs and progress on one screen: the progress is wiped for the pairs
     bool progressShown_ = false;
     ProgressDisplay display_;
     std::int32_t printed_ = 0;

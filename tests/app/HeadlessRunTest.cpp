@@ -219,13 +219,6 @@ TEST_F(HeadlessRun, AFailedWriteToStandardOutputIsAnError) {
     EXPECT_EQ(outcome.err, "kordel: Stream write error.\n");
 }
 
-TEST_F(HeadlessRun, AStopWritesTheCompletePairsAndExitsWithTheSignalsStatus) {
-    clock = std::make_unique<StoppingClock>(stop, 4);
-    const Outcome outcome = measure({"--demo", "--samples", "10", "--pause", "1000"});
-    EXPECT_EQ(outcome.status, 143);
-    EXPECT_EQ(outcome.out, demoPairs(4));
-}
-
 TEST_F(HeadlessRun, AStoppedSaveHoldsThePairsReadUntilThen) {
     clock = std::make_unique<StoppingClock>(stop, 3);
     const std::string name = pathOf("ab").toStdString();
