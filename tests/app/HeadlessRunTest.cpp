@@ -2,6 +2,7 @@
 
 #include "acquisition/Converter.h"
 #include "acquisition/FakeClock.h"
+#include "acquisition/RecordingBus.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "common/NumberText.h"
@@ -227,6 +228,19 @@ TEST_F(HeadlessRun, AStoppedSaveHoldsThePairsReadUntilThen) {
     EXPECT_EQ(outcome.status, 143);
     EXPECT_EQ(fileText(pathOf("ab(2).txt")), demoList(50, 3));
     EXPECT_TRUE(QFile::exists(pathOf("ab.bmp")));
+}
+
+TEST_F(HeadlessRun, APortFailingHalfWayStillLeavesTheCompletePairsInTheFiles) {
+    testing_support::RecordingBus failing;
+    failing.inner = &demo;
+    failing.failAfter = 6 + 4 * 52 + 30; // set-up, four pairs, then half of a pair
+    usePortBus(failing);
+    const std::string name = pathOf("ab").toStdString();
+    const Outcome outcome = measure({"--demo", "--samples", "10", "--save", name});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "kordel: Serial port /dev/ttyFAKE failed: Input/output error.\n");
+    EXPECT_EQ(fileText(pathOf("ab(1).txt")), demoList(75, 4));
+    EXPECT_EQ(fileText(pathOf("ab(2).txt")), demoList(50, 4));
 }
 
 TEST_F(HeadlessRun, ProgressGoesOnlyToATerminalAtMostTenTimesASecond) {
