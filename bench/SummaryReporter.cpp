@@ -73,8 +73,10 @@ void SummaryReporter::Finalize() {
     ConsoleReporter::Finalize();
     const double ownWork =
         (counter("BM_RunPairs", "per_pair") - counter("BM_BareReadingPairs", "per_pair")) * 1e6;
-    // The run without a window is to be no slower and no larger than the window's.
-    const auto windowRun = knownOrNone(counter("BM_WindowMillionPairRun", "run_to_plot_s"));
+    // The run without a window is to be no slower and no larger than the window's; as it also
+    // writes the files, its time is held against the window's run and a save of that run.
+    const auto windowRun = knownOrNone(counter("BM_WindowMillionPairRun", "run_to_plot_s") +
+                                       milliseconds("BM_SaveRunAndImage") / 1000);
     const auto windowPeak = knownOrNone(counter("BM_WindowMillionPairRun", "peak_rss_MB"));
     const Row rows[] = {
         {"Run's own work per sample pair", ownWork, "us", 0.5},
@@ -99,7 +101,7 @@ void SummaryReporter::Finalize() {
          200},
         {"  selecting all of it and copying", counter("BM_WindowMillionPairRun", "select_copy_ms"),
          "ms", 200},
-        {"Headless run of 1,000,000 pairs, after set-up, to files",
+        {"Headless 1,000,000 pairs to files (window run+save)",
          counter("BM_HeadlessMillionPairRun", "run_to_files_s"), "s", windowRun},
         {"  peak resident memory of that run", counter("BM_HeadlessMillionPairRun", "peak_rss_MB"),
          "MB", windowPeak},
