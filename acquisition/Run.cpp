@@ -19,10 +19,26 @@ constexpr std::int32_t SeriesLimit = 268435455;
 // Characters reserved per line: every value of a multiplier 1 run fits.
 constexpr std::size_t ReservedLineLength = 6;
 
-void resizeSeries(std::vector<double>& series, std::int32_t count) {
+std::size_t heldBytes(const RunContext& run) {
+    return (run.state.Samples1.capacity() + run.state.Samples2.capacity()) * sizeof(double) +
+           run.list1.allocatedBytes() + run.list2.allocatedBytes();
+}
+
+// Linux promises more memory than it has: a run too large would grow until the kernel kills
+// the process, so the memory it still needs is compared with what is available beforehand.
+void checkSeriesFit(const RunContext& run, std::int32_t count) {
     if (count < 0 || count > SeriesLimit) {
         throw Error("Range check error");
     }
+    const std::optional<std::uint64_t> available = run.availableMemory();
+    const std::uint64_t needed = static_cast<std::uint64_t>(count) * runBytesPerPair();
+    const std::uint64_t held = heldBytes(run);
+    if (available && needed > held && needed - held > *available) {
+        throw Error("Out of memory");
+    }
+}
+
+void resizeSeries(std::vector<double>& series, std::int32_t count) {
     try {
         series.resize(static_cast<std::size_t>(count));
         series.shrink_to_fit();
@@ -43,12 +59,16 @@ void setUpLines(SharedState& state, Clock& clock) {
     InitConverter(state, clock);
 }
 
+bool stopped(const RunContext& run) {
+    return run.stop != nullptr && run.stop->load();
+}
+
 void readPairs(RunContext& run, std::int32_t pause) {
     SharedState& state = run.state;
     const auto count = static_cast<std::size_t>(state.SampleCount);
     run.list1.reserve(count, count * ReservedLineLength);
     run.list2.reserve(count, count * ReservedLineLength);
-    for (std::int32_t k = 0; k < state.SampleCount; ++k) {
+    for (std::int32_t k = 0; k < state.SampleCount && !stopped(run); ++k) {
         const auto index = static_cast<std::size_t>(k);
         const double v = scaledReading(state, state.Port1Base, state.Divider1);
         run.list1.setLine(index, generalText(v, run.separator));
@@ -65,7 +85,8 @@ void readPairs(RunContext& run, std::int32_t pause) {
     }
 }
 
-// After a failed reading only the complete pairs stay, so no old value passes for a new one.
+// After a failed reading or a stop only the complete pairs stay, so no old value passes for a
+// new one.
 void keepCompletePairs(RunContext& run, std::optional<double> start) {
     SharedState& state = run.state;
     const std::size_t pairs = std::min(run.list1.size(), run.list2.size());
@@ -83,7 +104,7 @@ void measure(RunContext& run, std::int32_t pause) {
         setUpLines(run.state, run.clock);
         start = run.clock.now();
         readPairs(run, pause);
-        run.state.Elapsed = run.clock.now() - *start;
+        keepCompletePairs(run, start);
     } catch (const std::bad_alloc&) {
         keepCompletePairs(run, start);
         throw Error("Out of memory");
@@ -95,6 +116,10 @@ void measure(RunContext& run, std::int32_t pause) {
 
 } // namespace
 
+std::size_t runBytesPerPair() {
+    return 2 * sizeof(double) + 2 * ValueList::bytesPerLine(ReservedLineLength);
+}
+
 void performRun(const RunFields& fields, RunContext context) {
     SharedState& state = context.state;
     state.Port1Base = portBase(fields.Edit5);
@@ -104,6 +129,7 @@ void performRun(const RunFields& fields, RunContext context) {
     state.DataReady = true;
     state.SampleCount = parseInteger(fields.Edit1);
     const std::int32_t pause = parseInteger(fields.Edit2);
+    checkSeriesFit(context, state.SampleCount);
     resizeSeries(state.Samples1, state.SampleCount);
     resizeSeries(state.Samples2, state.SampleCount);
     state.Divider1 = parseInteger(fields.Edit3);

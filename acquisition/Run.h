@@ -1,9 +1,12 @@
 #pragma once
 
+#include "AvailableMemory.h"
 #include "Clock.h"
 #include "Udata1.h"
 #include "ValueList.h"
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -33,11 +36,18 @@ struct RunContext {
     Clock& clock;
     char separator = '.';
     RunObserver* observer = nullptr;
+    // Once set (a signal handler may set it), the run ends after the pair being read.
+    const std::atomic<bool>* stop = nullptr;
+    MemoryGauge availableMemory = systemAvailableMemory;
 };
+
+// What a run holds per pair: an element of each series and a line of each list.
+std::size_t runBytesPerPair();
 
 // A measurement run: converts the fields, sets up both converter lines, reads N pairs and
 // measures their duration. Throws Error, leaving the state as far as the run got; a port
-// failure during the readings keeps exactly the pairs read completely.
+// failure during the readings, or a stop, keeps exactly the pairs read completely. A run that
+// would not fit in the available memory fails with "Out of memory" before any line is touched.
 void performRun(const RunFields& fields, RunContext context);
 
 } // namespace kordel

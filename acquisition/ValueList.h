@@ -25,6 +25,10 @@ public:
 
     // Bytes held, counting capacity.
     std::size_t allocatedBytes() const;
+    // Bytes a line of `characters` takes in a list reserved to its size.
+    static constexpr std::size_t bytesPerLine(std::size_t characters) {
+        return characters + sizeof(std::uint64_t);
+    }
 
     template <typename Visit> void forEachLine(Visit visit) const {
         for (std::size_t i = 0; i < size(); ++i) {

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <filesystem>
 #include <iterator>
+#include <string_view>
 
 namespace kordel {
 
@@ -68,10 +69,64 @@ std::optional<std::string> overlappingBindings(const DeviceBindings& bindings) {
     return std::nullopt;
 }
 
+struct TextOption {
+    const char* name;
+    const char* value; // what the usage calls the value
+    std::string* text;
+    bool runOnly; // means something only to a run without windows
+};
+
+// The options that take a text, with where each text goes.
+std::vector<TextOption> textOptions(CommandLine& line, std::string& save) {
+    return {{"--com1", "HEX", &line.com1, false},
+            {"--com2", "HEX", &line.com2, false},
+            {"--samples", "N", &line.samples, false},
+            {"--pause", "MS", &line.pause, true},
+            {"--multiplier1", "K", &line.multiplier1, true},
+            {"--multiplier2", "K", &line.multiplier2, true},
+            {"--save", "NAME", &save, true}};
+}
+
+const TextOption* textOption(const std::vector<TextOption>& options, const std::string& name) {
+    const auto found = std::find_if(options.begin(), options.end(),
+                                    [&](const TextOption& option) { return name == option.name; });
+    return found == options.end() ? nullptr : &*found;
+}
+
+// --samples makes the line a run without windows, the only one the run's options serve.
+CommandLine withRunOptions(CommandLine line, const std::vector<const TextOption*>& given,
+                           const std::string& save) {
+    const auto isGiven = [&](std::string_view name) {
+        return std::any_of(given.begin(), given.end(),
+                           [&](const TextOption* option) { return option->name == name; });
+    };
+    if (!isGiven("--samples")) {
+        for (const TextOption* option : given) {
+            if (option->runOnly) {
+                return refused(std::string(option->name) + " needs --samples");
+            }
+        }
+        if (line.action == CommandLine::Action::Run && (isGiven("--com1") || isGiven("--com2"))) {
+            return refused("--com1 and --com2 serve only --samples and --check");
+        }
+    } else if (line.action == CommandLine::Action::Check) {
+        return refused("--samples and --check exclude each other");
+    } else if (line.action == CommandLine::Action::Run) {
+        line.action = CommandLine::Action::Measure;
+    }
+    if (isGiven("--save")) {
+        line.save = save;
+    }
+    return line;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
+    std::string save;
+    const std::vector<TextOption> options = textOptions(line, save);
+    std::vector<const TextOption*> given;
     for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
         if (*argument == "--help") {
             line.action = CommandLine::Action::ShowHelp;
@@ -101,12 +156,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             if (!line.devices.emplace(binding->first, absolutePath(binding->second)).second) {
                 return refused("address " + hexText(binding->first) + " is bound twice");
             }
-        } else if (*argument == "--com1" || *argument == "--com2") {
-            const std::string option = *argument;
+        } else if (const TextOption* option = textOption(options, *argument)) {
             if (++argument == arguments.end()) {
-                return refused(option + " needs HEX");
+                return refused(std::string(option->name) + " needs " + option->value);
             }
-            (option == "--com1" ? line.com1 : line.com2) = *argument;
+            *option->text = *argument;
+            given.push_back(option);
         } else if (*argument == "--settle") {
             if (++argument == arguments.end() || !(line.settle = parseSettle(*argument))) {
                 return refused("--settle needs MS, whole milliseconds from 0 to 1000");
@@ -124,12 +179,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (const auto overlap = overlappingBindings(line.devices)) {
         return refused(*overlap);
     }
-    return line;
+    return withRunOptions(std::move(line), given, save);
 }
 
 std::string usageText() {
-    return "Usage: kordel [--check] [--demo | --raw-io] [--device ADDR=PATH]... [--settle MS]\n"
-           "              [--com1 HEX] [--com2 HEX]\n"
+    return "Usage: kordel [PORTS]                  the main window\n"
+           "       kordel --check [--com1 HEX] [--com2 HEX] [PORTS]\n"
+           "       kordel --samples N [--pause MS] [--multiplier1 K] [--multiplier2 K]\n"
+           "              [--com1 HEX] [--com2 HEX] [--save NAME] [PORTS]\n"
+           "PORTS: [--demo | --raw-io] [--device ADDR=PATH]... [--settle MS]\n"
            "  (no option)         reach the ports through the serial driver\n"
            "  --check             check both converter lines without a window, then exit:\n"
            "                      0 when both ports could be driven, else 1\n"
@@ -139,9 +197,15 @@ std::string usageText() {
            "  --settle MS         wait MS milliseconds (0 to 1000) after a line change before\n"
            "                      reading CTS, on every serial device; by default the wait is\n"
            "                      chosen per device from its driver (0 where none is needed)\n"
-           "  --com1 HEX          port address of channel 1 for --check (default 3F8)\n"
-           "  --com2 HEX          port address of channel 2 for --check (default 2F8)\n"
            "  --raw-io            direct I/O port access through /dev/port (needs the rights)\n"
+           "  --samples N         measure N pairs without a window: channel 1, a tab and\n"
+           "                      channel 2 on standard output, one line per pair\n"
+           "  --pause MS          wait MS milliseconds after each pair (default 0)\n"
+           "  --multiplier1 K     multiply channel 1 by the integer K (default 1)\n"
+           "  --multiplier2 K     multiply channel 2 by the integer K (default 1)\n"
+           "  --com1 HEX          port address of channel 1 (default 3F8)\n"
+           "  --com2 HEX          port address of channel 2 (default 2F8)\n"
+           "  --save NAME         write NAME(1).txt, NAME(2).txt and NAME.bmp instead\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }
@@ -154,6 +218,7 @@ std::optional<int> answerWithoutWindows(const CommandLine& line, std::ostream& o
                                         std::ostream& err) {
     switch (line.action) {
     case CommandLine::Action::Run:
+    case CommandLine::Action::Measure:
     case CommandLine::Action::Check:
         return std::nullopt;
     case CommandLine::Action::ShowHelp:

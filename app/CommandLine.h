@@ -18,16 +18,23 @@ enum class BusKind {
 
 // What the command line asks for.
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, Refuse, Check };
+    enum class Action { Run, Measure, Check, ShowHelp, ShowVersion, Refuse };
 
     Action action = Action::Run;
     BusKind bus = BusKind::SerialDriver;
     DeviceBindings devices;   // --device ADDR=PATH
     std::string com1 = "3F8"; // --com1 HEX, as typed in the "COM  1" field
     std::string com2 = "2F8"; // --com2 HEX
-    std::string reason;       // why it was refused
     // --settle MS for every serial device; without it the bus chooses per driver
     std::optional<int> settle;
+    // A run without windows: --samples N selects it; the texts are those of the main window's
+    // fields, with its defaults.
+    std::string samples;             // --samples N
+    std::string pause = "0";         // --pause MS
+    std::string multiplier1 = "1";   // --multiplier1 K
+    std::string multiplier2 = "1";   // --multiplier2 K
+    std::optional<std::string> save; // --save NAME: the three files instead of standard output
+    std::string reason;              // why it was refused
 };
 
 inline constexpr int UsageErrorStatus = 2;

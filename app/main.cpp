@@ -4,6 +4,7 @@
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/vv55rWin.h"
 #include "app/CommandLine.h"
+#include "app/HeadlessRun.h"
 #include "app/LineCheck.h"
 #include "ui/ErrorBox.h"
 #include "ui/USave.h"
@@ -46,11 +47,15 @@ int main(int argc, char* argv[]) {
                           {*bus, clock, systemSettleClock(), std::cout, std::cerr});
     }
 
+    const std::unique_ptr<PortBus> bus = portBusFor(line);
+    usePortBus(*bus);
+    if (line.action == CommandLine::Action::Measure) {
+        return runWithoutWindow(argc, argv, line);
+    }
+
     QApplication application(argc, argv);
     // The name, not the display name: Qt would append a display name to every window's caption.
     QApplication::setApplicationName(ApplicationTitle);
-    const std::unique_ptr<PortBus> bus = portBusFor(line);
-    usePortBus(*bus);
 
     SharedState state;
     SteadyClock clock;

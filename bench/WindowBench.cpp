@@ -1,5 +1,5 @@
 // A million-pair demo run clicked in the real main window, then scrolling and copying its list.
-#include "acquisition/Clock.h"
+#include "PeakMemory.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "ui/USave.h"
@@ -10,39 +10,9 @@
 #include <QScrollBar>
 #include <QTest>
 #include <benchmark/benchmark.h>
-#include <chrono>
-#include <fstream>
-#include <string>
 
 namespace kordel {
 namespace {
-
-// Real time, but the line set-up's 1.2 s of waits are left out of the figures.
-class SetUpSkippingClock : public SteadyClock {
-public:
-    void wait(std::int32_t) override {}
-};
-
-// The peak is counted afresh from here on, so earlier benchmarks in this process don't count.
-void resetPeakMemory() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double peakMemoryMegabytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("VmHWM:")) {
-            return std::stod(line.substr(6)) / 1024;
-        }
-    }
-    return 0;
-}
-
-double secondsOf(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 void BM_WindowMillionPairRun(benchmark::State& bench) {
     resetPeakMemory();

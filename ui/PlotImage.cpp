@@ -1,17 +1,13 @@
 #include "PlotImage.h"
 
+#include "output/RunPlot.h"
+
 #include <QPainter>
 
 namespace kordel {
 
-namespace {
-
-const QSize ImageSize(497, 313);
-
-} // namespace
-
-PlotImage::PlotImage(QWidget* parent) : QWidget(parent), canvas_(ImageSize) {
-    resize(ImageSize);
+PlotImage::PlotImage(QWidget* parent) : QWidget(parent), canvas_(PlotImageSize) {
+    resize(PlotImageSize);
     setCursor(Qt::PointingHandCursor);
 }
 

@@ -1,8 +1,9 @@
 #include "USave.h"
 
+#include "output/SavePath.h"
+#include "output/SaveSteps.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
-#include "output/SavePath.h"
 #include "ui/Unit1.h"
 
 #include <QKeyEvent>
@@ -15,12 +16,10 @@ namespace {
 // The outer 333 x 241 less a sizeable frame of 4 pixels and a title bar of 19.
 constexpr QSize ClientSize(333 - 2 * 4, 241 - 2 * 4 - 19);
 
-const QString ShortNameWarning = QStringLiteral("Введите имя файла\n\r(более одного символа)");
-const QString NoBoxWarning = QStringLiteral("Установите флажки");
-
 // Centred on the screen, OK for both Enter and Esc.
-void showWarning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
+void showWarning(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), QString::fromStdString(text),
+                    QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
@@ -125,24 +124,20 @@ void TFSave::Cancel() {
 }
 
 void TFSave::ClSv() {
-    const QString name = Edit1->text();
-    const std::string basePath = BasePath(SaveDir.toStdString(), name.toStdString());
-    if (name.size() < 2) {
-        showWarning(ShortNameWarning);
-        return;
-    }
-    if (CheckBox1->isChecked()) {
-        writeValueList(form_.list1(), basePath + "(1).txt", createFile_);
-        writeValueList(form_.list2(), basePath + "(2).txt", createFile_);
-    }
-    // Before the first drawing there is no raster, and so no image to write.
-    if (CheckBox2->isChecked() && form_.canvas().hasRaster()) {
-        writeBitmap(form_.canvas().image(), basePath + ".bmp", createFile_);
-    }
-    if (CheckBox1->isChecked() || CheckBox2->isChecked()) {
+    const std::string name = Edit1->text().toStdString();
+    const std::string basePath = BasePath(SaveDir.toStdString(), name);
+    const SaveChoice choice{CheckBox1->isChecked(), CheckBox2->isChecked()};
+    switch (saveRun(basePath, name, choice, {form_.list1(), form_.list2(), form_.canvas().image()},
+                    createFile_)) {
+    case SaveOutcome::Saved:
         accept();
-    } else {
+        break;
+    case SaveOutcome::NameTooShort:
+        showWarning(ShortNameWarning);
+        break;
+    case SaveOutcome::NothingChosen:
         showWarning(NoBoxWarning);
+        break;
     }
 }
 

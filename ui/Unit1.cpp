@@ -2,6 +2,7 @@
 
 #include "acquisition/Run.h"
 #include "common/NumberText.h"
+#include "output/DecimalSeparator.h"
 #include "plot/PlotRenderer.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
@@ -11,7 +12,6 @@
 #include "ui/Ungr.h"
 
 #include <QGuiApplication>
-#include <QLocale>
 #include <QScreen>
 
 namespace kordel {
@@ -156,10 +156,7 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 void TForm1::readDecimalSeparator() {
-    // The value files are 8-bit text, so a symbol outside ASCII counts as unreadable.
-    const QString symbol = QLocale().decimalPoint();
-    const bool usable = symbol.size() == 1 && symbol[0].unicode() > 0 && symbol[0].unicode() < 128;
-    separator_ = usable ? static_cast<char>(symbol[0].unicode()) : '.';
+    separator_ = localeDecimalSeparator();
 }
 
 void TForm1::Act() {

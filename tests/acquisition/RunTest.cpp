@@ -27,7 +27,9 @@ protected:
         applyDefaults(state, 497, 313);
     }
 
-    void run(RunFields f) { performRun(f, {state, list1, list2, clock, separator}); }
+    void run(RunFields f) {
+        performRun(f, {state, list1, list2, clock, separator, observer, &stop, available});
+    }
 
     std::string runError(RunFields f) {
         try {
@@ -56,6 +58,9 @@ protected:
     ValueList list2;
     FakeClock clock;
     char separator = '.';
+    RunObserver* observer = nullptr;
+    std::atomic<bool> stop{false};
+    MemoryGauge available = systemAvailableMemory;
 };
 
 TEST_F(RunTest, ReadsThePairsInAlternationIntoListsAndSeries) {
@@ -275,6 +280,80 @@ TEST_F(RunTest, RunningOutOfMemoryIsReportedAndTheProcessGoesOn) {
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Asks for a stop once `at` pairs are read.
+class StopAt : public RunObserver {
+public:
+    StopAt(std::atomic<bool>& stop, std::int32_t at) : stop_(stop), at_(at) {}
+    void pairRead(std::int32_t pairs) override { stop_ = stop_ || pairs == at_; }
+
+private:
+    std::atomic<bool>& stop_;
+    std::int32_t at_;
+};
+
+TEST_F(RunTest, AStopEndsTheRunAfterThePairBeingReadKeepingThePairsAndTheirTime) {
+    StopAt stopAtThree(stop, 3);
+    observer = &stopAtThree;
+    run(fields(10, "1000"));
+    EXPECT_EQ(state.SampleCount, 3);
+    EXPECT_EQ(state.Samples1.size(), 3U);
+    EXPECT_EQ(state.Samples2.size(), 3U);
+    EXPECT_EQ(list1.size(), 3U);
+    EXPECT_EQ(list2.size(), 3U);
+    EXPECT_EQ(state.Samples2[2], codeToVolts(DemoBus::demoCode(50, 2)));
+    EXPECT_DOUBLE_EQ(state.Elapsed, 3.0);
+}
+
+TEST_F(RunTest, AStopBeforeTheReadingsKeepsNoPair) {
+    previousRun();
+    stop = true;
+    run(fields(10, "1000"));
+    EXPECT_EQ(state.SampleCount, 0);
+    EXPECT_TRUE(state.Samples1.empty());
+    EXPECT_TRUE(list2.empty());
+    EXPECT_EQ(state.Elapsed, 0.0);
+}
+
+MemoryGauge availableBytes(std::uint64_t bytes) {
+    return [bytes] { return std::optional<std::uint64_t>(bytes); };
+}
+
+TEST_F(RunTest, WhatARunHoldsPerPairIsWhatTheMemoryCheckCounts) {
+    available = availableBytes(10000 * runBytesPerPair());
+    run(fields(10000));
+    const std::size_t held =
+        (state.Samples1.capacity() + state.Samples2.capacity()) * sizeof(double) +
+        list1.allocatedBytes() + list2.allocatedBytes();
+    EXPECT_EQ(held, 10000 * runBytesPerPair());
+    EXPECT_EQ(runBytesPerPair(), 44U);
+}
+
+TEST_F(RunTest, ARunTooLargeForTheAvailableMemoryFailsBeforeAnyLineIsTouched) {
+    previousRun();
+    available = availableBytes(500 * runBytesPerPair());
+    EXPECT_EQ(runError(fields(1000)), "Out of memory");
+    EXPECT_TRUE(bus.log.empty());
+    EXPECT_EQ(state.SampleCount, 1000);
+    EXPECT_EQ(state.Samples1.size(), 3U);
+    EXPECT_TRUE(list1.empty());
+
+    EXPECT_EQ(runError(fields(-1)), "Range check error");
+    available = availableBytes(1000 * runBytesPerPair());
+    EXPECT_EQ(runError(fields(1000)), "no error");
+}
+
+TEST_F(RunTest, TheMemoryOfThePreviousRunCountsAsAvailableToTheNext) {
+    run(fields(1000));
+    available = availableBytes(0);
+    EXPECT_EQ(runError(fields(1000)), "no error");
+    EXPECT_EQ(runError(fields(1001)), "Out of memory");
+}
+
+TEST_F(RunTest, WithoutAFigureForTheAvailableMemoryTheRunGoesAhead) {
+    available = [] { return std::optional<std::uint64_t>(); };
+    EXPECT_EQ(runError(fields(10)), "no error");
 }
 
 } // namespace

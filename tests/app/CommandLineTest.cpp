@@ -74,9 +74,37 @@ TEST(CommandLineTest, CheckTakesTheSameBusOptionsAsARun) {
 TEST(CommandLineTest, PortAddressesKeepTheirTextForTheFieldConversion) {
     EXPECT_EQ(parseCommandLine({}).com1, "3F8");
     EXPECT_EQ(parseCommandLine({}).com2, "2F8");
-    const CommandLine line = parseCommandLine({"--com2", "zz", "--com1", "2e8"});
+    const CommandLine line = parseCommandLine({"--check", "--com2", "zz", "--com1", "2e8"});
     EXPECT_EQ(line.com1, "2e8");
     EXPECT_EQ(line.com2, "zz");
+}
+
+TEST(CommandLineTest, SamplesAskForARunWithoutWindowsWithTheMainWindowsDefaults) {
+    const CommandLine line = parseCommandLine({"--samples", "10", "--demo"});
+    EXPECT_EQ(line.action, Action::Measure);
+    EXPECT_EQ(line.samples, "10");
+    EXPECT_EQ(line.pause, "0");
+    EXPECT_EQ(line.multiplier1, "1");
+    EXPECT_EQ(line.multiplier2, "1");
+    EXPECT_EQ(line.com1, "3F8");
+    EXPECT_FALSE(line.save.has_value());
+}
+
+TEST(CommandLineTest, RunOptionsKeepTheirTextsForTheFieldConversion) {
+    const CommandLine line =
+        parseCommandLine({"--pause", " 5", "--samples", "1.5", "--multiplier1", "$10",
+                          "--multiplier2", "", "--save", "runs/a b", "--com1", "2e8"});
+    EXPECT_EQ(line.action, Action::Measure);
+    EXPECT_EQ(line.samples, "1.5");
+    EXPECT_EQ(line.pause, " 5");
+    EXPECT_EQ(line.multiplier1, "$10");
+    EXPECT_EQ(line.multiplier2, "");
+    EXPECT_EQ(line.save, "runs/a b");
+    EXPECT_EQ(line.com1, "2e8");
+}
+
+TEST(CommandLineTest, HelpWinsOverARun) {
+    EXPECT_EQ(parseCommandLine({"--samples", "5", "--help"}).action, Action::ShowHelp);
 }
 
 TEST(CommandLineTest, HelpAndVersionAnswerOnStandardOutput) {
@@ -116,6 +144,16 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--verbose"}, "unknown option '--verbose'"},
         Refusal{{"--help", "-x"}, "unknown option '-x'"},
         Refusal{{"--device"}, "--device needs ADDR=PATH"}, Refusal{{"--com1"}, "--com1 needs HEX"},
+        Refusal{{"--samples"}, "--samples needs N"},
+        Refusal{{"--samples", "5", "--pause"}, "--pause needs MS"},
+        Refusal{{"--samples", "5", "--save"}, "--save needs NAME"},
+        Refusal{{"--pause", "5"}, "--pause needs --samples"},
+        Refusal{{"--samples", "5", "--check"}, "--samples and --check exclude each other"},
+        Refusal{{"--check", "--samples", "5"}, "--samples and --check exclude each other"},
+        Refusal{{"--com2", "2E8"}, "--com1 and --com2 serve only --samples and --check"},
+        Refusal{{"--demo", "--multiplier1", "2"}, "--multiplier1 needs --samples"},
+        Refusal{{"--multiplier2", "2"}, "--multiplier2 needs --samples"},
+        Refusal{{"--save", "run"}, "--save needs --samples"},
         Refusal{{"--device", "3F8"}, "malformed binding '3F8" + Malformed},
         Refusal{{"--device", "3F8="}, "malformed binding '3F8=" + Malformed},
         Refusal{{"--device", "$3F8=/dev/ttyS0"}, "malformed binding '$3F8=/dev/ttyS0" + Malformed},

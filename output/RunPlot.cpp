@@ -1,0 +1,14 @@
+#include "output/RunPlot.h"
+
+#include "plot/PlotRenderer.h"
+
+namespace kordel {
+
+QImage plotOfRun(const SharedState& state, char separator) {
+    Canvas canvas(PlotImageSize);
+    clearImage(canvas, state);
+    DrawPlot(canvas, state, true, true, separator);
+    return canvas.image();
+}
+
+} // namespace kordel

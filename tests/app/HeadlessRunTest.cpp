@@ -1,0 +1,420 @@
+#include "app/HeadlessRun.h"
+
+#include "acquisition/Converter.h"
+#include "acquisition/FakeClock.h"
+#include "acquisition/RecordingBus.h"
+#include "acquisition/ports/DemoBus.h"
+#include "acquisition/vv55rWin.h"
+#include "common/NumberText.h"
+
+#include <QLocale>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace kordel {
+namespace {
+
+using testing_support::FakeClock;
+
+// The pause the tests stop in; the line set-up's waits are shorter.
+constexpr std::int32_t PauseMs = 1000;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// An unnamed file that takes what a run writes to one of its streams.
+class CapturedStream {
+public:
+    CapturedStream() : file_(std::tmpfile()) {}
+    ~CapturedStream() { std::fclose(file_); }
+
+    int descriptor() const { return fileno(file_); }
+    std::string text() const {
+        std::string bytes;
+        char chunk[4096];
+        for (off_t at = 0;;) {
+            const ssize_t got = pread(descriptor(), chunk, sizeof chunk, at);
+            if (got <= 0) {
+                return bytes;
+            }
+            bytes.append(chunk, static_cast<std::size_t>(got));
+            at += got;
+        }
+    }
+
+private:
+    FILE* file_;
+};
+
+std::string readAll(int descriptor) {
+    std::string bytes;
+    char chunk[4096];
+    for (ssize_t got; (got = read(descriptor, chunk, sizeof chunk)) > 0;) {
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+    return bytes;
+}
+
+std::string fileText(const QString& path) {
+    std::ifstream file(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string demoPairs(int count, char separator = '.') {
+    std::string text;
+    for (int k = 0; k < count; ++k) {
+        text += generalText(codeToVolts(DemoBus::demoCode(75, k)), separator) + "\t" +
+                generalText(codeToVolts(DemoBus::demoCode(50, k)), separator) + "\n";
+    }
+    return text;
+}
+
+std::string demoList(int period, int count) {
+    std::string text;
+    for (int k = 0; k < count; ++k) {
+        text += generalText(codeToVolts(DemoBus::demoCode(period, k))) + "\r\n";
+    }
+    return text;
+}
+
+// Asks for a stop, as SIGTERM would, in the pause after the `at`-th pair.
+class StoppingClock : public FakeClock {
+public:
+    StoppingClock(StopRequest& stop, int at) : stop_(stop), at_(at) {}
+
+    void wait(std::int32_t milliseconds) override {
+        FakeClock::wait(milliseconds);
+        if (milliseconds == PauseMs && ++pauses_ == at_) {
+            stop_.signal = SIGTERM;
+            stop_.requested = true;
+        }
+    }
+
+private:
+    StopRequest& stop_;
+    int at_;
+    int pauses_ = 0;
+};
+
+class HeadlessRun : public testing::Test {
+protected:
+    HeadlessRun() { usePortBus(demo); }
+
+    Outcome measure(const std::vector<std::string>& arguments) {
+        CapturedStream out;
+        CapturedStream err;
+        return measureInto(arguments, out.descriptor(), err.descriptor(), out, err);
+    }
+
+    Outcome measureInto(const std::vector<std::string>& arguments, int out, int err,
+                        const CapturedStream& outText, const CapturedStream& errText) {
+        const CommandLine line = parseCommandLine(arguments);
+        EXPECT_EQ(line.action, CommandLine::Action::Measure);
+        Outcome outcome;
+        outcome.status = measureWithoutWindow(line, *clock, stop, {out, err});
+        outcome.out = outText.text();
+        outcome.err = errText.text();
+        return outcome;
+    }
+
+    QString pathOf(const char* name) const { return folder.filePath(name); }
+
+    DemoBus demo;
+    StopRequest stop;
+    std::unique_ptr<FakeClock> clock = std::make_unique<FakeClock>();
+    QTemporaryDir folder;
+};
+
+TEST_F(HeadlessRun, PrintsEachPairAsTheValueListsShowIt) {
+    const Outcome outcome = measure({"--demo", "--samples", "200"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, demoPairs(200));
+    EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(HeadlessRun, ValuesTakeTheLocaleDecimalSeparatorAndTheMultipliers) {
+    QLocale::setDefault(QLocale(QLocale::German));
+    const Outcome outcome = measure({"--demo", "--samples", "3", "--multiplier2", "0"});
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(outcome.out, "2,509\t0\n2,725\t0\n2,921\t0\n");
+}
+
+TEST_F(HeadlessRun, SavesTheListsAndThePlotUnderTheNameAndPrintsNothing) {
+    const std::string name = pathOf("sub").toStdString() + "/run.txt";
+    QDir(folder.path()).mkdir("sub");
+    const Outcome outcome = measure({"--demo", "--samples", "120", "--save", name});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(fileText(pathOf("sub/run.txt(1).txt")), demoList(75, 120));
+    EXPECT_EQ(fileText(pathOf("sub/run.txt(2).txt")), demoList(50, 120));
+    const std::string bitmap = fileText(pathOf("sub/run.txt.bmp"));
+    EXPECT_EQ(bitmap.size(), 54U + 313U * 1492U);
+    EXPECT_EQ(bitmap.substr(0, 2), "BM");
+}
+
+struct ErrorCase {
+    std::vector<std::string> arguments;
+    std::string err;
+};
+
+class HeadlessError : public HeadlessRun, public testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(HeadlessError, SaysWhatTheErrorBoxWouldAndExitsWithOne) {
+    const auto inFolder = [this](std::string text) {
+        const auto at = text.find("DIR");
+        return at == std::string::npos ? text : text.replace(at, 3, folder.path().toStdString());
+    };
+    std::vector<std::string> arguments{"--demo"};
+    for (const std::string& argument : GetParam().arguments) {
+        arguments.push_back(inFolder(argument));
+    }
+    const Outcome outcome = measure(arguments);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, inFolder(GetParam().err));
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, HeadlessError,
+    testing::Values(
+        ErrorCase{{"--samples", "1.5"}, "kordel: '1.5' is not a valid integer value.\n"},
+        ErrorCase{{"--samples", "5", "--com1", "zz"},
+                  "kordel: '$zz' is not a valid integer value.\n"},
+        ErrorCase{{"--samples", "5", "--com2", ""}, "kordel: '$' is not a valid integer value.\n"},
+        ErrorCase{{"--samples", "5", "--pause", "1 "},
+                  "kordel: '1 ' is not a valid integer value.\n"},
+        ErrorCase{{"--samples", "5", "--multiplier1", "x"},
+                  "kordel: 'x' is not a valid integer value.\n"},
+        ErrorCase{{"--samples", "5", "--multiplier2", "0.5"},
+                  "kordel: '0.5' is not a valid integer value.\n"},
+        ErrorCase{{"--samples", "-1"}, "kordel: Range check error.\n"},
+        ErrorCase{{"--samples", "268435456"}, "kordel: Range check error.\n"},
+        ErrorCase{{"--samples", "5", "--com2", "300"}, "kordel: No serial port at address 300.\n"},
+        ErrorCase{{"--samples", "5", "--save", "a"},
+                  "kordel: Введите имя файла\n\r(более одного символа)\n"},
+        ErrorCase{{"--samples", "5", "--save", "я"},
+                  "kordel: Введите имя файла\n\r(более одного символа)\n"},
+        ErrorCase{{"--samples", "5", "--save", "DIR/none/ab"},
+                  "kordel: Cannot create file DIR/none/ab(1).txt.\n"}));
+
+TEST_F(HeadlessRun, AFailedWriteToStandardOutputIsAnError) {
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    CapturedStream out;
+    CapturedStream err;
+    const Outcome outcome =
+        measureInto({"--demo", "--samples", "5"}, full, err.descriptor(), out, err);
+    close(full);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "kordel: Stream write error.\n");
+}
+
+TEST_F(HeadlessRun, AStoppedSaveHoldsThePairsReadUntilThen) {
+    clock = std::make_unique<StoppingClock>(stop, 3);
+    const std::string name = pathOf("ab").toStdString();
+    const Outcome outcome =
+        measure({"--demo", "--samples", "10", "--pause", "1000", "--save", name});
+    EXPECT_EQ(outcome.status, 143);
+    EXPECT_EQ(fileText(pathOf("ab(2).txt")), demoList(50, 3));
+    EXPECT_TRUE(QFile::exists(pathOf("ab.bmp")));
+}
+
+TEST_F(HeadlessRun, APortFailingHalfWayStillLeavesTheCompletePairsInTheFiles) {
+    testing_support::RecordingBus failing;
+    failing.inner = &demo;
+    failing.failAfter = 6 + 4 * 52 + 30; // set-up, four pairs, then half of a pair
+    usePortBus(failing);
+    const std::string name = pathOf("ab").toStdString();
+    const Outcome outcome = measure({"--demo", "--samples", "10", "--save", name});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "kordel: Serial port /dev/ttyFAKE failed: Input/output error.\n");
+    EXPECT_EQ(fileText(pathOf("ab(1).txt")), demoList(75, 4));
+    EXPECT_EQ(fileText(pathOf("ab(2).txt")), demoList(50, 4));
+}
+
+TEST_F(HeadlessRun, ProgressGoesOnlyToATerminalAtMostTenTimesASecond) {
+    int terminal = -1;
+    int device = -1;
+    ASSERT_EQ(openpty(&terminal, &device, nullptr, nullptr, nullptr), 0);
+    fcntl(terminal, F_SETFL, O_NONBLOCK);
+    CapturedStream out;
+    CapturedStream notUsed;
+    // 1.2 s of line set-up, then 100 pairs 20 ms apart.
+    const Outcome outcome = measureInto({"--demo", "--samples", "100", "--pause", "20"},
+                                        out.descriptor(), device, out, notUsed);
+    const std::string shown = readAll(terminal);
+    close(device);
+    close(terminal);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, demoPairs(100));
+    int updates = 0;
+    for (std::size_t at = 0; (at = shown.find(" pairs ", at)) != std::string::npos; ++at) {
+        ++updates;
+    }
+    EXPECT_GE(updates, 10);
+    EXPECT_LE(updates, 21) << shown;
+    EXPECT_EQ(shown.substr(shown.rfind('\r', shown.size() - 3)),
+              "\r100/100 pairs  100 %  0:00:03 spent  0:00:00 left\r\n");
+
+    const Outcome logged = measure({"--demo", "--samples", "100", "--pause", "20"});
+    EXPECT_EQ(logged.err, "");
+}
+
+// Runs the command line in a child process that stops with a real signal. Its pauses last
+// until a signal comes, and each is announced on a pipe first, so the parent signals the child
+// at a known point of the run.
+class SignalledRun : public HeadlessRun {
+protected:
+    class AnnouncingClock : public StoppableClock {
+    public:
+        AnnouncingClock(int announce, int go) : announce_(announce), go_(go) {}
+
+        void wait(std::int32_t milliseconds) override {
+            if (milliseconds < PauseMs) {
+                return; // the line set-up
+            }
+            const char byte = 'p';
+            [[maybe_unused]] const ssize_t sent = write(announce_, &byte, 1);
+            if (go_ >= 0) {
+                char answer = 0;
+                [[maybe_unused]] const ssize_t got = read(go_, &answer, 1);
+                sigset_t stops = stopSignals();
+                sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+            }
+            StoppableClock::wait(milliseconds);
+        }
+
+    private:
+        int announce_;
+        int go_;
+    };
+
+    static sigset_t stopSignals() {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGTERM);
+        return set;
+    }
+
+    // `sent` go to the child in its first pause; with more than one, they are held back
+    // until all have been sent, so that they arrive together.
+    Outcome signalled(const std::vector<std::string>& arguments, const std::vector<int>& sent) {
+        int announce[2];
+        int go[2];
+        int out[2];
+        EXPECT_EQ(pipe(announce), 0);
+        EXPECT_EQ(pipe(go), 0);
+        EXPECT_EQ(pipe(out), 0);
+        const bool together = sent.size() > 1;
+        const pid_t child = fork();
+        if (child == 0) {
+            close(out[0]);
+            StopRequest& request = installStopSignals();
+            if (together) {
+                sigset_t stops = stopSignals();
+                sigprocmask(SIG_BLOCK, &stops, nullptr);
+            }
+            AnnouncingClock pausing(announce[1], together ? go[0] : -1);
+            const int null = open("/dev/null", O_WRONLY);
+            _exit(measureWithoutWindow(parseCommandLine(arguments), pausing, request,
+                                       {out[1], null}));
+        }
+        close(announce[1]);
+        close(go[0]);
+        close(out[1]);
+        char byte = 0;
+        EXPECT_EQ(read(announce[0], &byte, 1), 1);
+        for (const int signal : sent) {
+            kill(child, signal);
+        }
+        [[maybe_unused]] const ssize_t went = write(go[1], "g", 1);
+        Outcome outcome;
+        outcome.out = readAll(out[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        for (const int descriptor : {announce[0], go[1], out[0]}) {
+            close(descriptor);
+        }
+        return outcome;
+    }
+};
+
+struct SignalCase {
+    int signal;
+    int status;
+};
+
+class FirstSignal : public SignalledRun, public testing::WithParamInterface<SignalCase> {};
+
+TEST_P(FirstSignal, EndsTheRunAfterThePairBeingReadAndWritesIt) {
+    const Outcome outcome =
+        signalled({"--demo", "--samples", "1000", "--pause", "30000"}, {GetParam().signal});
+    EXPECT_EQ(outcome.status, GetParam().status);
+    EXPECT_EQ(outcome.out, demoPairs(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, FirstSignal,
+                         testing::Values(SignalCase{SIGINT, 130}, SignalCase{SIGTERM, 143}));
+
+TEST_F(SignalledRun, ASecondSignalEndsTheProcessAtOnceWritingNothingMore) {
+    const std::string name = pathOf("ab").toStdString();
+    const Outcome outcome = signalled(
+        {"--demo", "--samples", "1000", "--pause", "30000", "--save", name}, {SIGINT, SIGTERM});
+    // The status is that of whichever of the two the system hands over second.
+    EXPECT_TRUE(outcome.status == 130 || outcome.status == 143) << outcome.status;
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+// The program itself, as a script starts it: no display, no platform chosen.
+Outcome runProgram(const std::vector<std::string>& arguments) {
+    CapturedStream out;
+    CapturedStream err;
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out.descriptor(), STDOUT_FILENO);
+        dup2(err.descriptor(), STDERR_FILENO);
+        for (const char* variable :
+             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
+            unsetenv(variable);
+        }
+        std::vector<char*> argv{const_cast<char*>(KORDEL_PROGRAM)};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(KORDEL_PROGRAM, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out.text(), err.text()};
+}
+
+TEST(KordelProgram, RunsWithoutADisplayAndKeepsStandardErrorToItsOwnMessages) {
+    const Outcome outcome = runProgram({"--demo", "--samples", "x"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "kordel: 'x' is not a valid integer value.\n");
+}
+
+TEST(KordelProgram, MisuseExitsWithTwo) {
+    const Outcome outcome = runProgram({"--demo", "--save", "ab"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.err.substr(0, outcome.err.find('\n')), "kordel: --save needs --samples");
+}
+
+} // namespace
+} // namespace kordel
