@@ -1,8 +1,8 @@
 #include "USave.h"
 
+#include "output/SavePath.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
-#include "output/SavePath.h"
 #include "ui/Unit1.h"
 
 #include <QKeyEvent>
@@ -132,12 +132,12 @@ void TFSave::ClSv() {
         return;
     }
     if (CheckBox1->isChecked()) {
-        writeValueList(form_.list1(), basePath + "(1).txt", createFile_);
-        writeValueList(form_.list2(), basePath + "(2).txt", createFile_);
+        writeValueList(form_.list1(), basePath + "(1).txt");
+        writeValueList(form_.list2(), basePath + "(2).txt");
     }
     // Before the first drawing there is no raster, and so no image to write.
     if (CheckBox2->isChecked() && form_.canvas().hasRaster()) {
-        writeBitmap(form_.canvas().image(), basePath + ".bmp", createFile_);
+        writeBitmap(form_.canvas().image(), basePath + ".bmp");
     }
     if (CheckBox1->isChecked() || CheckBox2->isChecked()) {
         accept();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/FileLists.h"
 #include "output/OutputFiles.h"
+#include "ui/FileLists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,9 +20,6 @@ class TFSave : public QDialog {
 
 public:
     explicit TFSave(TForm1& form);
-
-    // Where Save's files come from; tests put in files whose writes fail.
-    void setSaveFileFactory(SaveFileFactory create) { createFile_ = std::move(create); }
 
     // The directory Save writes into.
     const QString& saveDir() const { return SaveDir; }
@@ -56,7 +53,6 @@ private:
     void showDriveOfDirectory();
 
     TForm1& form_;
-    SaveFileFactory createFile_ = plainSaveFile;
     QString SaveDir;
     bool shownBefore_ = false;
 };
