@@ -12,6 +12,8 @@ void showErrorBox(QWidget* parent, const std::string& message) {
     QMessageBox box(QMessageBox::Critical, ApplicationTitle,
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                     QMessageBox::Ok, parent);
+    // The message may quote the user's text, which is shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

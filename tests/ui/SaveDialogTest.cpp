@@ -211,6 +211,7 @@ TEST_P(SaveWarning, WritesNothingAndKeepsTheDialogOpen) {
     EXPECT_EQ(seen.title, "Warning");
     EXPECT_EQ(seen.text, GetParam().text);
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(seen.format, Qt::PlainText);
     EXPECT_TRUE(written().isEmpty());
     EXPECT_TRUE(dialog.isVisible());
 }
