@@ -5,6 +5,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/Unit1.h"
 
+#include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
 
@@ -100,8 +101,8 @@ void TFSave::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFSave::showDriveOfDirectory() {
-    DriveComboBox1->setCurrentIndex(
-        DriveComboBox1->findText(driveOf(DirectoryListBox1->directory())));
+    DriveComboBox1->setCurrentIndex(DriveComboBox1->findText(
+        QFile::decodeName(driveOf(DirectoryListBox1->directory()).c_str())));
 }
 
 void TFSave::SAct() {
@@ -109,7 +110,7 @@ void TFSave::SAct() {
 }
 
 void TFSave::DriveComboBox1Change() {
-    DirectoryListBox1->setDirectory(DriveComboBox1->currentText());
+    DirectoryListBox1->setDirectory(QFile::encodeName(DriveComboBox1->currentText()).toStdString());
     // A drive that cannot be entered leaves the previous directory, and its drive.
     showDriveOfDirectory();
 }
@@ -126,7 +127,7 @@ void TFSave::Cancel() {
 
 void TFSave::ClSv() {
     const QString name = Edit1->text();
-    const std::string basePath = BasePath(SaveDir.toStdString(), name.toStdString());
+    const std::string basePath = BasePath(SaveDir, name.toStdString());
     if (name.size() < 2) {
         showWarning(ShortNameWarning);
         return;

@@ -22,7 +22,7 @@ public:
     explicit TFSave(TForm1& form);
 
     // The directory Save writes into.
-    const QString& saveDir() const { return SaveDir; }
+    const std::string& saveDir() const { return SaveDir; }
 
     // Handlers.
     void SAct();
@@ -53,7 +53,7 @@ private:
     void showDriveOfDirectory();
 
     TForm1& form_;
-    QString SaveDir;
+    std::string SaveDir; // the system's bytes, which need not be UTF-8
     bool shownBefore_ = false;
 };
 

@@ -8,7 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kordel {
 namespace {
@@ -52,9 +56,13 @@ QStringList texts(const QListWidget* list) {
 QStringList paths(const QListWidget* list) {
     QStringList result;
     for (int i = 0; i < list->count(); ++i) {
-        result.append(DirectoryListBox::pathOf(list->item(i)));
+        result.append(QString::fromStdString(DirectoryListBox::pathOf(list->item(i))));
     }
     return result;
+}
+
+std::string bytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 // A pixel of a 24-bit bottom-up bitmap of the plot image.
@@ -91,8 +99,8 @@ protected:
 };
 
 TEST_F(SaveDialog, StartsInTheCurrentDirectoryWithTheDrivesThatHoldFiles) {
-    EXPECT_EQ(dialog.DirectoryListBox1->directory(), home);
-    EXPECT_EQ(dialog.saveDir(), home);
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), bytes(home));
+    EXPECT_EQ(dialog.saveDir(), bytes(home));
     QStringList drives;
     for (int i = 0; i < dialog.DriveComboBox1->count(); ++i) {
         drives.append(dialog.DriveComboBox1->itemText(i));
@@ -102,9 +110,9 @@ TEST_F(SaveDialog, StartsInTheCurrentDirectoryWithTheDrivesThatHoldFiles) {
     for (const QString& drive : drives) {
         EXPECT_FALSE(drive.startsWith("/proc") || drive.startsWith("/sys")) << drive.toStdString();
     }
-    EXPECT_EQ(dialog.DriveComboBox1->currentText(), driveOf(home));
+    EXPECT_EQ(bytes(dialog.DriveComboBox1->currentText()), driveOf(bytes(home)));
     const QStringList shown = paths(dialog.DirectoryListBox1);
-    EXPECT_EQ(shown.front(), driveOf(home));
+    EXPECT_EQ(bytes(shown.front()), driveOf(bytes(home)));
     EXPECT_EQ(shown.back(), home);
 }
 
@@ -114,13 +122,13 @@ TEST_F(SaveDialog, EnteringADirectoryMakesItCurrentAndListsItsPlainFiles) {
     for (const char* name : {"sub/b.txt", "sub/a.txt", "sub/.hidden"}) {
         QFile(pathOf(name)).open(QIODevice::WriteOnly);
     }
-    dialog.DirectoryListBox1->setDirectory(home); // lists "sub"
+    dialog.DirectoryListBox1->setDirectory(bytes(home)); // lists "sub"
     QListWidgetItem* sub = dialog.DirectoryListBox1->findItems("sub", Qt::MatchEndsWith).front();
     emit dialog.DirectoryListBox1->itemActivated(sub);
 
-    EXPECT_EQ(dialog.DirectoryListBox1->directory(), pathOf("sub"));
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), bytes(pathOf("sub")));
     EXPECT_EQ(QDir::currentPath(), pathOf("sub"));
-    EXPECT_EQ(dialog.saveDir(), pathOf("sub"));
+    EXPECT_EQ(dialog.saveDir(), bytes(pathOf("sub")));
     EXPECT_EQ(texts(dialog.FileListBox1), QStringList({"a.txt", "b.txt"}));
     const QStringList shown = paths(dialog.DirectoryListBox1);
     EXPECT_EQ(shown.mid(shown.size() - 3), QStringList({home, pathOf("sub"), pathOf("sub/inner")}));
@@ -134,15 +142,51 @@ TEST_F(SaveDialog, EnteringADirectoryMakesItCurrentAndListsItsPlainFiles) {
 
 TEST_F(SaveDialog, ADirectoryThatCannotBeEnteredLeavesThePreviousOneSilently) {
     QDir(home).mkdir("gone");
-    dialog.DirectoryListBox1->setDirectory(home);
+    dialog.DirectoryListBox1->setDirectory(bytes(home));
     QListWidgetItem* gone = dialog.DirectoryListBox1->findItems("gone", Qt::MatchEndsWith).front();
     QDir(home).rmdir("gone");
     ModalAnswer answer;
     emit dialog.DirectoryListBox1->itemActivated(gone);
     QApplication::processEvents();
     EXPECT_FALSE(answer.seen().shown);
-    EXPECT_EQ(dialog.DirectoryListBox1->directory(), home);
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), bytes(home));
     EXPECT_EQ(QDir::currentPath(), home);
+}
+
+// "данные" and "ф" in the Cyrillic 8-bit Windows code page: no UTF-8.
+const std::string LegacyDirectory = "\xE4\xE0\xED\xED\xFB\xE5";
+const std::string LegacyFile = "\xF4.txt";
+
+TEST_F(SaveDialog, ADirectoryNamedInALegacyCodePageIsListedEnteredAndSavedInto) {
+    const std::string legacy = bytes(home) + "/" + LegacyDirectory;
+    ASSERT_EQ(mkdir(legacy.c_str(), 0755), 0);
+    std::ofstream(legacy + "/" + LegacyFile).put('1');
+    dialog.DirectoryListBox1->setDirectory(bytes(home));
+    const QList<QListWidgetItem*> found =
+        dialog.DirectoryListBox1->findItems(QStringLiteral("данные"), Qt::MatchEndsWith);
+    ASSERT_EQ(found.size(), 1);
+    emit dialog.DirectoryListBox1->itemActivated(found.front());
+
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), legacy);
+    EXPECT_EQ(std::filesystem::current_path().native(), legacy);
+    EXPECT_EQ(texts(dialog.FileListBox1), QStringList{QStringLiteral("ф.txt")});
+    EXPECT_TRUE(dialog.DirectoryListBox1->currentItem()->text().endsWith(QStringLiteral("данные")));
+
+    windows.run("3");
+    save("ab");
+    EXPECT_FALSE(dialog.isVisible());
+    for (const char* file : {"ab(1).txt", "ab(2).txt", "ab.bmp"}) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(legacy + "/" + file)) << file;
+    }
+}
+
+TEST_F(SaveDialog, AnErrorNamesALegacyDirectoryInItsLetters) {
+    const std::string legacy = bytes(home) + "/" + LegacyDirectory;
+    ASSERT_EQ(mkdir(legacy.c_str(), 0755), 0);
+    dialog.DirectoryListBox1->setDirectory(legacy);
+    ASSERT_EQ(rmdir(legacy.c_str()), 0);
+    EXPECT_EQ(saveAnswering("ab").text,
+              "Cannot create file " + home + QStringLiteral("/данные/ab(1).txt."));
 }
 
 TEST_F(SaveDialog, ChoosingTheRootDriveMovesToItAndJoinsNamesWithoutADoubleSlash) {
@@ -301,7 +345,7 @@ TEST_F(SaveDialog, TheFileListIsNotReadAgainAfterSave) {
     save("ab");
     dialog.show();
     EXPECT_TRUE(texts(dialog.FileListBox1).isEmpty());
-    dialog.DirectoryListBox1->setDirectory(home);
+    dialog.DirectoryListBox1->setDirectory(bytes(home));
     EXPECT_EQ(texts(dialog.FileListBox1), QStringList({"ab(1).txt", "ab(2).txt"}));
 }
 
