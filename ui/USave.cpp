@@ -1,13 +1,16 @@
 #include "USave.h"
 
 #include "output/SavePath.h"
+#include "ui/Centring.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
+#include "ui/TitleBar.h"
 #include "ui/Unit1.h"
 
 #include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace kordel {
 
@@ -19,9 +22,23 @@ constexpr QSize ClientSize(333 - 2 * 4, 241 - 2 * 4 - 19);
 const QString ShortNameWarning = QStringLiteral("Введите имя файла\n\r(более одного символа)");
 const QString NoBoxWarning = QStringLiteral("Установите флажки");
 
-// Centred on the screen, OK for both Enter and Esc.
+// Centred on the screen with its frame, once its size is known.
+class WarningBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (const QScreen* shownOn = screen()) {
+            centreWithFrame(*this, shownOn->availableGeometry());
+        }
+    }
+};
+
+// OK for both Enter and Esc.
 void showWarning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
+    WarningBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
@@ -31,8 +48,7 @@ void showWarning(const QString& text) {
 
 } // namespace
 
-TFSave::TFSave(TForm1& form)
-    : QDialog(&form, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form_(form) {
+TFSave::TFSave(TForm1& form) : QDialog(&form, CaptionOnly), form_(form) {
     setWindowTitle(QStringLiteral("Save"));
     setFont(formFont());
     resize(ClientSize);
@@ -81,8 +97,10 @@ void TFSave::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;
     }
+    askForCaptionOnly(*this, true);
     if (!shownBefore_) {
         shownBefore_ = true;
+        centreWithFrame(*this, form_.frameGeometry());
         FileListBox1->read(DirectoryListBox1->directory());
     }
     guarded(this, [this] { SAct(); });

@@ -3,6 +3,7 @@
 #include "acquisition/Run.h"
 #include "common/NumberText.h"
 #include "plot/PlotRenderer.h"
+#include "ui/Centring.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/RunPacer.h"
@@ -10,9 +11,7 @@
 #include "ui/USave.h"
 #include "ui/Ungr.h"
 
-#include <QGuiApplication>
 #include <QLocale>
-#include <QScreen>
 
 namespace kordel {
 
@@ -79,9 +78,7 @@ TForm1::TForm1(SharedState& state, bool demo, Clock& clock)
     connectHandlers();
     readDecimalSeparator();
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 void TForm1::createToolBar() {
