@@ -65,8 +65,7 @@ void TFNgr::createSwitchesPanel() {
 }
 
 void TFNgr::createMarginsBox() {
-    GroupBox1 = new QGroupBox(QStringLiteral("Масштабирование"), this);
-    GroupBox1->setGeometry(272, 0, 201, 249);
+    GroupBox1 = new GroupBox(QStringLiteral("Масштабирование"), this, {272, 0, 201, 249});
     Label4 = label(QStringLiteral("От правого края (pix)"), GroupBox1, 8, 40);
     Edit4 = edit(GroupBox1, {136, 32, 41, 21});
     Label5 = label(QStringLiteral("От левого края (pix)"), GroupBox1, 16, 80);
