@@ -274,6 +274,10 @@ struct ScaleCase {
     std::string error;
 };
 
+void PrintTo(const ScaleCase& c, std::ostream* out) {
+    *out << "maximum " << c.maximum << ", top margin " << c.topMargin;
+}
+
 class ScaleTest : public PlotRendererTest, public testing::WithParamInterface<ScaleCase> {};
 
 TEST_P(ScaleTest, AScaleBeyondADoubleOverflowsBeforeAnythingIsDrawn) {
