@@ -96,11 +96,11 @@ private:
     // A hidden file with a free name in the target's directory, with the target's permissions
     // when it replaces one.
     bool openAside() {
-        static std::mt19937 random{std::random_device{}()};
+        static std::mt19937 names{std::random_device{}()};
         constexpr int Attempts = 100;
         const std::string base = directoryOf(target_) + "/.save-";
         for (int attempt = 0; attempt < Attempts; ++attempt) {
-            const std::string name = base + std::to_string(random() % 1000000000);
+            const std::string name = base + std::to_string(names() % 1000000000);
             fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ >= 0) {
                 aside_ = name;

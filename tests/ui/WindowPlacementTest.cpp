@@ -69,14 +69,6 @@ protected:
     KordelWindows windows;
 };
 
-TEST_P(DialogWindow, HasACaptionAndNoTitleBarButtons) {
-    const Qt::WindowFlags flags = dialog().windowFlags();
-    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
-    EXPECT_FALSE(flags & (Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
-                          Qt::WindowContextHelpButtonHint));
-}
-
 // What the window asks an X window manager for, as it reads it: flags, functions, decorations.
 std::vector<std::uint32_t> motifHints(QWidget& window) {
     xcb_connection_t* connection =
