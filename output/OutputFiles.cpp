@@ -2,8 +2,15 @@
 
 #include "common/Error.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace kordel {
 
@@ -16,37 +23,118 @@ constexpr std::uint32_t FileHeaderBytes = 14;
 constexpr std::uint32_t InfoHeaderBytes = 40;
 constexpr std::uint32_t BitsPerPixel = 24;
 
+// Where a new file beside the target cannot be made, the target is overwritten in place.
 class OutputFile {
 public:
-    OutputFile(const std::string& path, const SaveFileFactory& create)
-        : path_(path), file_(create(QString::fromStdString(path))) {
-        file_->setDirectWriteFallback(true);
-        if (!file_->open(QIODevice::WriteOnly)) {
-            throw Error("Cannot create file " + path_);
+    // `length`: every byte the file will hold, so that writing in place can reserve them first.
+    OutputFile(const std::string& path, std::uint64_t length)
+        : path_(path), target_(targetOf(path)) {
+        if (!openAside()) {
+            openInPlace(length);
+        }
+    }
+
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // An unfinished file beside the target goes; the target was not touched.
+    ~OutputFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!aside_.empty()) {
+            ::unlink(aside_.c_str());
         }
     }
 
     void write(std::string_view bytes) {
-        const auto size = static_cast<qint64>(bytes.size());
-        if (file_->write(bytes.data(), size) != size) {
-            throw Error(StreamWriteError);
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                throw Error(StreamWriteError);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
         }
     }
 
     // Only a file whose every byte has reached the disk replaces the target.
     void commit() {
-        if (!file_->flush()) {
+        if (aside_.empty() && ::ftruncate(fd_, ::lseek(fd_, 0, SEEK_CUR)) != 0) {
             throw Error(StreamWriteError);
         }
-        if (!file_->commit()) {
-            throw Error(file_->error() == QFileDevice::RenameError ? "Cannot create file " + path_
-                                                                   : StreamWriteError);
+        // Some file systems report a full disk only here.
+        if ((::fsync(fd_) != 0 && errno != EINVAL) || ::close(std::exchange(fd_, -1)) != 0) {
+            throw Error(StreamWriteError);
+        }
+        if (!aside_.empty()) {
+            if (::rename(aside_.c_str(), target_.c_str()) != 0) {
+                throw Error("Cannot create file " + path_);
+            }
+            aside_.clear();
         }
     }
 
 private:
-    std::string path_;
-    std::unique_ptr<QSaveFile> file_;
+    // A symbolic link stays a link: the file it leads to is the one replaced.
+    static std::string targetOf(const std::string& path) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(path, error)) {
+            return path;
+        }
+        const std::filesystem::path target = std::filesystem::canonical(path, error);
+        return error ? path : target.native();
+    }
+
+    static std::string directoryOf(const std::string& path) {
+        const std::string directory = std::filesystem::path(path).parent_path().native();
+        return directory.empty() ? "." : directory;
+    }
+
+    // A hidden file with a free name in the target's directory, with the target's permissions
+    // when it replaces one.
+    bool openAside() {
+        static std::mt19937 names{std::random_device{}()};
+        constexpr int Attempts = 100;
+        const std::string base = directoryOf(target_) + "/.save-";
+        for (int attempt = 0; attempt < Attempts; ++attempt) {
+            const std::string name = base + std::to_string(names() % 1000000000);
+            fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) {
+                aside_ = name;
+                struct stat earlier {};
+                if (::stat(target_.c_str(), &earlier) == 0) {
+                    ::fchmod(fd_, earlier.st_mode & 07777);
+                }
+                return true;
+            }
+            if (errno != EEXIST) {
+                return false;
+            }
+        }
+        return false;
+    }
+
+    // The earlier bytes are overwritten only once room for all the new ones is reserved; a
+    // reservation that fails gives the file back its earlier length, and so its earlier bytes.
+    void openInPlace(std::uint64_t length) {
+        fd_ = ::open(target_.c_str(), O_RDWR | O_CLOEXEC);
+        struct stat earlier {};
+        if (fd_ < 0 || ::fstat(fd_, &earlier) != 0 || !S_ISREG(earlier.st_mode)) {
+            throw Error("Cannot create file " + path_);
+        }
+        if (length > 0 && ::posix_fallocate(fd_, 0, static_cast<off_t>(length)) != 0) {
+            static_cast<void>(::ftruncate(fd_, earlier.st_size));
+            throw Error(StreamWriteError);
+        }
+    }
+
+    std::string path_;   // as given, for the messages
+    std::string target_; // the file replaced
+    std::string aside_;  // empty when writing in place
+    int fd_ = -1;
 };
 
 void appendLittleEndian(std::string& bytes, std::uint32_t value, int size) {
@@ -98,14 +186,17 @@ std::string bitmapPixels(const QImage& raster) {
     return bytes;
 }
 
-} // namespace
-
-std::unique_ptr<QSaveFile> plainSaveFile(const QString& path) {
-    return std::make_unique<QSaveFile>(path);
+// Each line and its CR LF.
+std::uint64_t fileLength(const ValueList& list) {
+    std::uint64_t length = 0;
+    list.forEachLine([&](std::string_view line) { length += line.size() + 2; });
+    return length;
 }
 
-void writeValueList(const ValueList& list, const std::string& path, const SaveFileFactory& create) {
-    OutputFile file(path, create);
+} // namespace
+
+void writeValueList(const ValueList& list, const std::string& path) {
+    OutputFile file(path, fileLength(list));
     std::string chunk;
     chunk.reserve(ChunkBytes);
     list.forEachLine([&](std::string_view line) {
@@ -120,10 +211,12 @@ void writeValueList(const ValueList& list, const std::string& path, const SaveFi
     file.commit();
 }
 
-void writeBitmap(const QImage& raster, const std::string& path, const SaveFileFactory& create) {
-    OutputFile file(path, create);
-    file.write(bitmapHeaders(raster));
-    file.write(bitmapPixels(raster));
+void writeBitmap(const QImage& raster, const std::string& path) {
+    const std::string headers = bitmapHeaders(raster);
+    const std::string pixels = bitmapPixels(raster);
+    OutputFile file(path, headers.size() + pixels.size());
+    file.write(headers);
+    file.write(pixels);
     file.commit();
 }
 

@@ -22,16 +22,16 @@ bool isTooShortName(std::string_view name) {
 }
 
 SaveOutcome saveRun(const std::string& basePath, std::string_view name, SaveChoice choice,
-                    const RunOutput& output, const SaveFileFactory& create) {
+                    const RunOutput& output) {
     if (isTooShortName(name)) {
         return SaveOutcome::NameTooShort;
     }
     if (choice.data) {
-        writeValueList(output.list1, basePath + "(1).txt", create);
-        writeValueList(output.list2, basePath + "(2).txt", create);
+        writeValueList(output.list1, basePath + "(1).txt");
+        writeValueList(output.list2, basePath + "(2).txt");
     }
     if (choice.plot && !output.plot.isNull()) {
-        writeBitmap(output.plot, basePath + ".bmp", create);
+        writeBitmap(output.plot, basePath + ".bmp");
     }
     return choice.data || choice.plot ? SaveOutcome::Saved : SaveOutcome::NothingChosen;
 }

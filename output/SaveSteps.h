@@ -36,6 +36,6 @@ enum class SaveOutcome { Saved, NameTooShort, NothingChosen };
 // lists go to basePath + "(1).txt" and "(2).txt", the plot, if one was drawn, to ".bmp".
 // Throws Error from the writers, keeping the files written before the failure.
 SaveOutcome saveRun(const std::string& basePath, std::string_view name, SaveChoice choice,
-                    const RunOutput& output, const SaveFileFactory& create = plainSaveFile);
+                    const RunOutput& output);
 
 } // namespace kordel

@@ -43,14 +43,18 @@ std::int64_t place(std::int64_t origin, int direction, std::int64_t offset) {
     return origin + direction * std::clamp(offset, -FarOffset, FarOffset);
 }
 
-// A quotient computed in extended precision and stored as a double; a zero divisor fails as
-// the floating-point unit would.
+// A quotient computed in extended precision and stored as a double; a zero divisor, or a
+// quotient beyond the range of a double, fails as the floating-point unit would.
 double divide(std::int64_t numerator, long double divisor) {
     if (divisor == 0) {
         throw Error(numerator == 0 ? "Invalid floating point operation"
                                    : "Floating point division by zero");
     }
-    return static_cast<double>(numerator / divisor);
+    const double quotient = static_cast<double>(numerator / divisor);
+    if (std::isinf(quotient)) {
+        throw Error("Floating point overflow");
+    }
+    return quotient;
 }
 
 std::int64_t scaled(long double k, double step) {

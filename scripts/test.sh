@@ -76,6 +76,9 @@ fi
 rm -rf "$stage"
 trap - EXIT
 
+echo "== What the dialogs ask an X window manager for"
+xvfb-run -a env QT_QPA_PLATFORM=xcb build/tests/ui/ui_tests --gtest_filter='*DialogWindow*'
+
 echo "== Sanitizer build (build-asan)"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKORDEL_SANITIZE=ON -DKORDEL_FUZZ=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null

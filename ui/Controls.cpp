@@ -1,5 +1,9 @@
 #include "Controls.h"
 
+#include <QPainter>
+#include <QStyle>
+#include <qdrawutil.h>
+
 namespace kordel {
 
 QLabel* label(const QString& text, QWidget* parent, int left, int top) {
@@ -27,6 +31,41 @@ QPushButton* pushButton(const QString& text, QWidget* parent, QRect geometry) {
     result->setGeometry(geometry);
     result->setAutoDefault(false);
     return result;
+}
+
+namespace {
+
+constexpr int CaptionIndent = 8;
+constexpr int CaptionPadding = 2;
+
+} // namespace
+
+GroupBox::GroupBox(const QString& title, QWidget* parent, QRect geometry)
+    : QGroupBox(title, parent) {
+    setGeometry(geometry);
+}
+
+// The top line runs through the middle of the caption.
+QRect GroupBox::frameRect() const {
+    return rect().adjusted(0, fontMetrics().height() / 2, 0, 0);
+}
+
+QRect GroupBox::captionRect() const {
+    const int width = fontMetrics().horizontalAdvance(title()) + 2 * CaptionPadding;
+    return {CaptionIndent, 0, width, fontMetrics().height()};
+}
+
+// An etched frame, drawn here since some styles draw a group box frame below the caption.
+void GroupBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.save();
+    if (!title().isEmpty()) {
+        painter.setClipRegion(QRegion(rect()) - captionRect());
+    }
+    qDrawShadeRect(&painter, frameRect(), palette(), true);
+    painter.restore();
+    style()->drawItemText(&painter, captionRect(), Qt::AlignCenter, palette(), isEnabled(), title(),
+                          QPalette::WindowText);
 }
 
 void setTabOrder(std::initializer_list<QWidget*> order) {

@@ -1,6 +1,7 @@
 #include "ErrorBox.h"
 
 #include "common/Error.h"
+#include "ui/ShownName.h"
 
 #include <QMessageBox>
 #include <new>
@@ -9,9 +10,11 @@ namespace kordel {
 
 void showErrorBox(QWidget* parent, const std::string& message) {
     const std::string text = errorBoxText(message);
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle,
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                    QMessageBox::Ok, parent);
+    // A path in the message is shown as the file lists show it.
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle, shownName(text), QMessageBox::Ok,
+                    parent);
+    // The message may quote the user's text, which is shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -3,15 +3,19 @@
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace kordel {
+
+// Paths here are the system's bytes, which need not be UTF-8; the lists show them as
+// `shownName` decodes them.
 
 // The mount points of the file systems that hold files, the root first. Linux has no drive
 // letters; these stand in for the drives.
 QStringList drives();
 
 // The mount point of the file system that holds `directory`.
-QString driveOf(const QString& directory);
+std::string driveOf(const std::string& directory);
 
 // The directory list: the path from the root of the directory's file system down to the
 // current directory, then the current directory's subdirectories. Activating an entry (double
@@ -23,23 +27,23 @@ public:
     // Starts in the process's current directory.
     explicit DirectoryListBox(QWidget* parent);
 
-    const QString& directory() const { return directory_; }
+    const std::string& directory() const { return directory_; }
 
     // Enters `path`, which also becomes the process's current directory. A directory that
     // cannot be entered leaves the previous one.
-    void setDirectory(const QString& path);
+    void setDirectory(const std::string& path);
 
     // The full path an entry stands for.
-    static QString pathOf(const QListWidgetItem* item);
+    static std::string pathOf(const QListWidgetItem* item);
 
 signals:
     void directoryChanged();
 
 private:
     void fill();
-    void addEntry(const QString& path, const QString& name, int depth, bool open);
+    void addEntry(const std::string& path, const std::string& name, int depth, bool open);
 
-    QString directory_;
+    std::string directory_;
 };
 
 // The file list: the plain files of one directory, not the hidden ones, sorted by name.
@@ -49,7 +53,7 @@ class FileListBox : public QListWidget {
 public:
     explicit FileListBox(QWidget* parent);
 
-    void read(const QString& directory);
+    void read(const std::string& directory);
 };
 
 } // namespace kordel

@@ -2,12 +2,16 @@
 
 #include "output/SavePath.h"
 #include "output/SaveSteps.h"
+#include "ui/Centring.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
+#include "ui/TitleBar.h"
 #include "ui/Unit1.h"
 
+#include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace kordel {
 
@@ -16,10 +20,24 @@ namespace {
 // The outer 333 x 241 less a sizeable frame of 4 pixels and a title bar of 19.
 constexpr QSize ClientSize(333 - 2 * 4, 241 - 2 * 4 - 19);
 
-// Centred on the screen, OK for both Enter and Esc.
+// Centred on the screen with its frame, once its size is known.
+class WarningBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (const QScreen* shownOn = screen()) {
+            centreWithFrame(*this, shownOn->availableGeometry());
+        }
+    }
+};
+
+// OK for both Enter and Esc.
 void showWarning(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), QString::fromStdString(text),
-                    QMessageBox::Ok);
+    WarningBox box(QMessageBox::Warning, QStringLiteral("Warning"), QString::fromStdString(text),
+                   QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
@@ -29,8 +47,7 @@ void showWarning(const std::string& text) {
 
 } // namespace
 
-TFSave::TFSave(TForm1& form)
-    : QDialog(&form, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form_(form) {
+TFSave::TFSave(TForm1& form) : QDialog(&form, CaptionOnly), form_(form) {
     setWindowTitle(QStringLiteral("Save"));
     setFont(formFont());
     resize(ClientSize);
@@ -79,8 +96,10 @@ void TFSave::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;
     }
+    askForCaptionOnly(*this, true);
     if (!shownBefore_) {
         shownBefore_ = true;
+        centreWithFrame(*this, form_.frameGeometry());
         FileListBox1->read(DirectoryListBox1->directory());
     }
     guarded(this, [this] { SAct(); });
@@ -99,8 +118,8 @@ void TFSave::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFSave::showDriveOfDirectory() {
-    DriveComboBox1->setCurrentIndex(
-        DriveComboBox1->findText(driveOf(DirectoryListBox1->directory())));
+    DriveComboBox1->setCurrentIndex(DriveComboBox1->findText(
+        QFile::decodeName(driveOf(DirectoryListBox1->directory()).c_str())));
 }
 
 void TFSave::SAct() {
@@ -108,7 +127,7 @@ void TFSave::SAct() {
 }
 
 void TFSave::DriveComboBox1Change() {
-    DirectoryListBox1->setDirectory(DriveComboBox1->currentText());
+    DirectoryListBox1->setDirectory(QFile::encodeName(DriveComboBox1->currentText()).toStdString());
     // A drive that cannot be entered leaves the previous directory, and its drive.
     showDriveOfDirectory();
 }
@@ -125,10 +144,10 @@ void TFSave::Cancel() {
 
 void TFSave::ClSv() {
     const std::string name = Edit1->text().toStdString();
-    const std::string basePath = BasePath(SaveDir.toStdString(), name);
+    const std::string basePath = BasePath(SaveDir, name);
     const SaveChoice choice{CheckBox1->isChecked(), CheckBox2->isChecked()};
-    switch (saveRun(basePath, name, choice, {form_.list1(), form_.list2(), form_.canvas().image()},
-                    createFile_)) {
+    switch (
+        saveRun(basePath, name, choice, {form_.list1(), form_.list2(), form_.canvas().image()})) {
     case SaveOutcome::Saved:
         accept();
         break;

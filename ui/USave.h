@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/FileLists.h"
 #include "output/OutputFiles.h"
+#include "ui/FileLists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,11 +21,8 @@ class TFSave : public QDialog {
 public:
     explicit TFSave(TForm1& form);
 
-    // Where Save's files come from; tests put in files whose writes fail.
-    void setSaveFileFactory(SaveFileFactory create) { createFile_ = std::move(create); }
-
     // The directory Save writes into.
-    const QString& saveDir() const { return SaveDir; }
+    const std::string& saveDir() const { return SaveDir; }
 
     // Handlers.
     void SAct();
@@ -56,8 +53,7 @@ private:
     void showDriveOfDirectory();
 
     TForm1& form_;
-    SaveFileFactory createFile_ = plainSaveFile;
-    QString SaveDir;
+    std::string SaveDir; // the system's bytes, which need not be UTF-8
     bool shownBefore_ = false;
 };
 

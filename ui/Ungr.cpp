@@ -1,8 +1,10 @@
 #include "Ungr.h"
 
 #include "common/NumberText.h"
+#include "ui/Centring.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
+#include "ui/TitleBar.h"
 #include "ui/Unit1.h"
 
 #include <QKeyEvent>
@@ -34,8 +36,7 @@ std::array<std::pair<QLineEdit*, std::int32_t*>, 7> bindings(TFNgr& dialog,
 
 } // namespace
 
-TFNgr::TFNgr(TForm1& form)
-    : QDialog(&form, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form_(form) {
+TFNgr::TFNgr(TForm1& form) : QDialog(&form, CaptionOnly), form_(form) {
     setWindowTitle(QStringLiteral("Опции"));
     setFont(formFont());
     setFixedSize(473, 248);
@@ -64,8 +65,7 @@ void TFNgr::createSwitchesPanel() {
 }
 
 void TFNgr::createMarginsBox() {
-    GroupBox1 = new QGroupBox(QStringLiteral("Масштабирование"), this);
-    GroupBox1->setGeometry(272, 0, 201, 249);
+    GroupBox1 = new GroupBox(QStringLiteral("Масштабирование"), this, {272, 0, 201, 249});
     Label4 = label(QStringLiteral("От правого края (pix)"), GroupBox1, 8, 40);
     Edit4 = edit(GroupBox1, {136, 32, 41, 21});
     Label5 = label(QStringLiteral("От левого края (pix)"), GroupBox1, 16, 80);
@@ -91,12 +91,17 @@ void TFNgr::setTabOrder() {
 }
 
 void TFNgr::showEvent(QShowEvent* event) {
-    // Centres the dialog on the main window until it has a place of its own.
+    const bool placed = testAttribute(Qt::WA_Moved);
     QDialog::showEvent(event);
     if (event->spontaneous()) {
         return;
     }
-    setAttribute(Qt::WA_Moved); // from now on it reopens where it was left
+    askForCaptionOnly(*this, false);
+    // Centred on the main window the first time; from then on it reopens where it was left.
+    if (!placed) {
+        centreWithFrame(*this, form_.frameGeometry());
+    }
+    setAttribute(Qt::WA_Moved);
     Button1->setFocus();
     guarded(this, [this] { Activ(); });
 }

@@ -4,15 +4,13 @@
 #include "common/NumberText.h"
 #include "output/DecimalSeparator.h"
 #include "plot/PlotRenderer.h"
+#include "ui/Centring.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/RunPacer.h"
 #include "ui/ToolIcons.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace kordel {
 
@@ -79,9 +77,7 @@ TForm1::TForm1(SharedState& state, bool demo, Clock& clock)
     connectHandlers();
     readDecimalSeparator();
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 void TForm1::createToolBar() {
@@ -97,15 +93,13 @@ void TForm1::createToolBar() {
 }
 
 void TForm1::createParameters() {
-    GroupBox2 = new QGroupBox(QStringLiteral("Порт"), this);
-    GroupBox2->setGeometry(0, 352, 137, 105);
+    GroupBox2 = new GroupBox(QStringLiteral("Порт"), this, {0, 352, 137, 105});
     Label8 = label(QStringLiteral("COM  1"), GroupBox2, 16, 32);
     Edit5 = edit(GroupBox2, {72, 24, 41, 21});
     Label9 = label(QStringLiteral("COM  2"), GroupBox2, 16, 64);
     Edit6 = edit(GroupBox2, {72, 56, 41, 21});
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Параметры"), this);
-    GroupBox1->setGeometry(136, 352, 361, 105);
+    GroupBox1 = new GroupBox(QStringLiteral("Параметры"), this, {136, 352, 361, 105});
     Label2 = label(QStringLiteral("Кол - во измерений"), GroupBox1, 72, 40);
     Edit1 = edit(GroupBox1, {192, 33, 41, 21}, QStringLiteral(" "));
     Label1 = label(QStringLiteral("Частота измерения"), GroupBox1, 72, 64);

@@ -187,18 +187,46 @@ void ValueListView::paintEvent(QPaintEvent*) {
 
             const qsizetype first = std::max(start, selectionStartIn(line, from));
             const qsizetype last = std::min(end, selectionEndIn(line, to));
-            if (first >= last) {
-                continue;
+            if (first < last) {
+                const int x =
+                    Margin + metrics.horizontalAdvance(rowText.left(first - start).toString());
+                const QString selected = QStringView(text).mid(first, last - first).toString();
+                const QRect box(x, top, metrics.horizontalAdvance(selected), lineHeight);
+                painter.fillRect(box, palette().color(QPalette::Highlight));
+                painter.setPen(palette().color(QPalette::HighlightedText));
+                painter.drawText(x, top + ascent, selected);
             }
-            const int x =
-                Margin + metrics.horizontalAdvance(rowText.left(first - start).toString());
-            const QString selected = QStringView(text).mid(first, last - first).toString();
-            const QRect box(x, top, metrics.horizontalAdvance(selected), lineHeight);
-            painter.fillRect(box, palette().color(QPalette::Highlight));
-            painter.setPen(palette().color(QPalette::HighlightedText));
-            painter.drawText(x, top + ascent, selected);
+            if (hasFocus() && isCaretIn(line, start, end, row + 1 == starts.size())) {
+                drawCaret(painter,
+                          Margin + metrics.horizontalAdvance(
+                                       rowText.left(caret_.column - start).toString()),
+                          top);
+            }
         }
     }
+}
+
+// The caret stands before the character at its column; at the end of a wrapped row it stands
+// at the start of the next one.
+bool ValueListView::isCaretIn(std::size_t line, qsizetype start, qsizetype end,
+                              bool lastRow) const {
+    return caret_.line == line && caret_.column >= start &&
+           (caret_.column < end || (lastRow && caret_.column == end));
+}
+
+void ValueListView::drawCaret(QPainter& painter, int x, int top) const {
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawLine(x, top, x, top + fontMetrics().lineSpacing() - 1);
+}
+
+void ValueListView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ValueListView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ValueListView::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,7 @@
 #include "acquisition/ValueList.h"
 
 #include <QAbstractScrollArea>
+#include <QPainter>
 #include <cstddef>
 
 namespace kordel {
@@ -28,6 +29,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -49,6 +52,9 @@ private:
     void updateScrollRange();
     Position positionAt(QPoint point) const;
     Position endPosition() const;
+    bool isCaretIn(std::size_t line, qsizetype start, qsizetype end, bool lastRow) const;
+    // A line across the row at `x`, drawn while the view has the focus.
+    void drawCaret(QPainter& painter, int x, int top) const;
     static qsizetype selectionStartIn(std::size_t line, Position from);
     static qsizetype selectionEndIn(std::size_t line, Position to);
 

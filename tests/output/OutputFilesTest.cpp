@@ -1,18 +1,19 @@
 #include "output/OutputFiles.h"
 
-#include "output/FailingSaveFile.h"
 #include "common/Error.h"
+#include "output/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace kordel {
 namespace {
 
-using testing_support::failingFor;
+using testing_support::FileSizeLimit;
 
 QByteArray contentOf(const QString& path) {
     QFile file(path);
@@ -52,7 +53,10 @@ class OutputFiles : public testing::Test {
 protected:
     QString pathOf(const QString& name) const { return folder.filePath(name); }
     std::string target(const QString& name) const { return pathOf(name).toStdString(); }
-    QStringList entries() const { return QDir(folder.path()).entryList(QDir::Files); }
+    // Hidden ones too: a file left beside the target would be one.
+    QStringList entries() const {
+        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    }
 
     QTemporaryDir folder;
 };
@@ -134,15 +138,14 @@ TEST_F(OutputFiles, AFailedWriteLeavesTheEarlierFileAndNoTemporaryOne) {
     for (const std::string& line : manyLines(30000)) {
         list.append(line);
     }
-    EXPECT_EQ(errorOf([&] { writeValueList(list, target("run(1).txt"), failingFor("", 70000)); }),
-              "Stream write error");
+    FileSizeLimit disk(70000);
+    EXPECT_EQ(errorOf([&] { writeValueList(list, target("run(1).txt")); }), "Stream write error");
     EXPECT_EQ(contentOf(pathOf("run(1).txt")), "earlier\r\n");
     EXPECT_EQ(entries(), QStringList{"run(1).txt"});
 
     QImage raster(497, 313, QImage::Format_RGB32);
     raster.fill(qRgb(255, 255, 255));
-    EXPECT_EQ(errorOf([&] { writeBitmap(raster, target("run.bmp"), failingFor("", 54)); }),
-              "Stream write error");
+    EXPECT_EQ(errorOf([&] { writeBitmap(raster, target("run.bmp")); }), "Stream write error");
     EXPECT_EQ(entries(), QStringList{"run(1).txt"});
 }
 
@@ -190,6 +193,67 @@ TEST_F(ReadOnlyDirectory, AWritableEarlierFileIsWrittenInPlace) {
     writeValueList(list, target("run(1).txt"));
     EXPECT_EQ(contentOf(pathOf("run(1).txt")), "2.509\r\n");
 }
+
+TEST_F(ReadOnlyDirectory, AWritableEarlierFileStaysWhenTheDiskCannotHoldTheNewOne) {
+    for (const std::string& line : manyLines(30000)) {
+        list.append(line);
+    }
+    FileSizeLimit disk(70000);
+    EXPECT_EQ(errorOf([&] { writeValueList(list, target("run(1).txt")); }), "Stream write error");
+    EXPECT_EQ(contentOf(pathOf("run(1).txt")), "earlier\r\n");
+}
+
+// A small file system of its own, mounted where this user may mount one.
+struct DiskCase {
+    int files;             // the most files it holds, its root included
+    int lines;             // of the new list
+    std::string error;     // of the save, if any
+    QByteArray afterwards; // in the earlier file
+};
+
+void PrintTo(const DiskCase& c, std::ostream* out) {
+    *out << c.files << " files, " << c.lines << " lines";
+}
+
+class FullDisk : public OutputFiles, public testing::WithParamInterface<DiskCase> {
+protected:
+    void SetUp() override {
+        const std::string options = "size=64k,nr_inodes=" + std::to_string(GetParam().files);
+        if (mount("kordel-test", folder.path().toLocal8Bit().constData(), "tmpfs", 0,
+                  options.c_str()) != 0) {
+            GTEST_SKIP() << "this user cannot mount a file system";
+        }
+        mounted = true;
+        putFile(pathOf("run(1).txt"), "earlier\r\n");
+    }
+    void TearDown() override {
+        if (mounted) {
+            umount2(folder.path().toLocal8Bit().constData(), MNT_DETACH);
+        }
+    }
+
+    bool mounted = false;
+};
+
+TEST_P(FullDisk, ChangesTheEarlierFileOnlyBySavingTheWholeNewOne) {
+    ValueList list;
+    for (const std::string& line : manyLines(GetParam().lines)) {
+        list.append(line);
+    }
+    const std::string error = errorOf([&] { writeValueList(list, target("run(1).txt")); });
+    EXPECT_EQ(error, GetParam().error.empty() ? "no error" : GetParam().error);
+    EXPECT_EQ(contentOf(pathOf("run(1).txt")), GetParam().afterwards);
+    EXPECT_EQ(entries(), QStringList{"run(1).txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FullDisk,
+    testing::Values(
+        // no room for a file beside the earlier one: it is overwritten in place, or not at all
+        DiskCase{2, 30000, "Stream write error", "earlier\r\n"},
+        DiskCase{2, 2, {}, "0.001\r\n1.001\r\n"},
+        // room for a file beside it, but not for all of its bytes
+        DiskCase{3, 30000, "Stream write error", "earlier\r\n"}));
 
 } // namespace
 } // namespace kordel

@@ -268,6 +268,35 @@ TEST_F(PlotRendererTest, ZeroOverZeroIsAnInvalidOperation) {
     EXPECT_EQ(failure(true, true), "Invalid floating point operation");
 }
 
+struct ScaleCase {
+    double maximum;
+    std::int32_t topMargin;
+    std::string error;
+};
+
+void PrintTo(const ScaleCase& c, std::ostream* out) {
+    *out << "maximum " << c.maximum << ", top margin " << c.topMargin;
+}
+
+class ScaleTest : public PlotRendererTest, public testing::WithParamInterface<ScaleCase> {};
+
+TEST_P(ScaleTest, AScaleBeyondADoubleOverflowsBeforeAnythingIsDrawn) {
+    run({GetParam().maximum}, {0});
+    state.Settings.TopMargin = GetParam().topMargin;
+    EXPECT_EQ(failure(true, true), GetParam().error);
+    if (GetParam().error != "no error") {
+        EXPECT_EQ(count(Green), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Maxima, ScaleTest,
+                         testing::Values(ScaleCase{1e-320, 20, "Floating point overflow"},
+                                         ScaleCase{std::numeric_limits<double>::min(), 20,
+                                                   "Floating point overflow"},
+                                         // a negative plot height overflows the other way
+                                         ScaleCase{1e-320, 1000, "Floating point overflow"},
+                                         ScaleCase{1e-300, 20, "no error"}));
+
 TEST_F(PlotRendererTest, AllZeroSamplesStayAtTheOriginWithZeroLabels) {
     run({0, 0, 0}, {0, 0, 0});
     draw();

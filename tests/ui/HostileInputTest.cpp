@@ -78,6 +78,17 @@ TEST_P(HostileRunField, EachTextGivesTheConversionErrorAndTheWindowStaysUsable) 
     expectAGoodRunStillWorks();
 }
 
+TEST_P(HostileRunField, MarkupIsShownAsTheCharactersTyped) {
+    QLineEdit* edit = form.*GetParam().edit;
+    for (const char* text : {"<b>5</b>", "<i>x", "a<br>b", "&lt;"}) {
+        edit->setText(text);
+        ModalAnswer answer;
+        QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+        EXPECT_EQ(answer.seen().text, expectedError(text)) << text;
+        EXPECT_EQ(answer.seen().format, Qt::PlainText) << text;
+    }
+}
+
 TEST_P(HostileRunField, APastedTextIsCutToTheFieldsLengthAndRefused) {
     QLineEdit* edit = form.*GetParam().edit;
     edit->clear();

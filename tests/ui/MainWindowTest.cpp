@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QSignalSpy>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace kordel {
@@ -169,6 +170,66 @@ TEST_F(MainWindow, ExitClosesTheWindow) {
     QTest::mouseClick(form.SpeedButton5, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
 }
+
+} // namespace
+} // namespace kordel
+
+namespace kordel {
+namespace {
+
+// The rows and columns a group box's caption covers, and the row of its frame's top line.
+struct CaptionPlace {
+    int inkTop = INT_MAX;
+    int inkBottom = -1;
+    int inkLeft = INT_MAX;
+    int frameTop = -1;
+    int frameLeft = -1;
+};
+
+// The caption is what the title adds in dark ink; the frame's top line is the first row that
+// is not background at the right end, its left side the first such column at the bottom.
+CaptionPlace captionPlace(QGroupBox* box) {
+    const QString title = box->title();
+    const QImage titled = box->grab().toImage();
+    box->setTitle(QString());
+    const QImage untitled = box->grab().toImage();
+    box->setTitle(title);
+
+    CaptionPlace place;
+    const QRgb background = titled.pixel(titled.width() - 4, 0);
+    for (int y = 0; y < titled.height() && place.frameTop < 0; ++y) {
+        place.frameTop = titled.pixel(titled.width() - 4, y) != background ? y : -1;
+    }
+    for (int x = 0; x < titled.width() && place.frameLeft < 0; ++x) {
+        place.frameLeft = titled.pixel(x, titled.height() - 4) != background ? x : -1;
+    }
+    for (int y = 0; y < titled.height(); ++y) {
+        for (int x = 0; x < titled.width(); ++x) {
+            if (titled.pixel(x, y) != untitled.pixel(x, y) && qGray(titled.pixel(x, y)) < 80) {
+                place.inkTop = std::min(place.inkTop, y);
+                place.inkBottom = std::max(place.inkBottom, y);
+                place.inkLeft = std::min(place.inkLeft, x);
+            }
+        }
+    }
+    return place;
+}
+
+class GroupBoxCaption : public testing::TestWithParam<QGroupBox * TForm1::*> {
+protected:
+    KordelWindows windows;
+};
+
+TEST_P(GroupBoxCaption, StandsOnTheFrameLineInFromTheLeft) {
+    const CaptionPlace place = captionPlace(windows.Form1.*GetParam());
+    ASSERT_GE(place.inkBottom, 0);
+    EXPECT_LT(place.inkTop, place.frameTop);
+    EXPECT_GT(place.inkBottom, place.frameTop);
+    EXPECT_GE(place.inkLeft, place.frameLeft + 6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, GroupBoxCaption,
+                         testing::Values(&TForm1::GroupBox2, &TForm1::GroupBox1));
 
 } // namespace
 } // namespace kordel

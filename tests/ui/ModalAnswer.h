@@ -20,6 +20,7 @@ struct ModalSeen {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText; // how a message box reads its text
 };
 
 // Waits, without blocking, for the next modal window to come up, hands it to `answer`
@@ -58,6 +59,7 @@ private:
         if (auto* box = qobject_cast<QMessageBox*>(window)) {
             seen_.text = box->text();
             seen_.icon = box->icon();
+            seen_.format = box->textFormat();
         }
         answer_(window);
     }

@@ -1,19 +1,23 @@
-#include "output/FailingSaveFile.h"
 #include "KordelWindows.h"
 #include "ModalAnswer.h"
 #include "acquisition/Converter.h"
 #include "common/NumberText.h"
+#include "output/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kordel {
 namespace {
 
-using testing_support::failingFor;
+using testing_support::FileSizeLimit;
 using testing_support::KordelWindows;
 using testing_support::ModalAnswer;
 using testing_support::ModalSeen;
@@ -52,9 +56,13 @@ QStringList texts(const QListWidget* list) {
 QStringList paths(const QListWidget* list) {
     QStringList result;
     for (int i = 0; i < list->count(); ++i) {
-        result.append(DirectoryListBox::pathOf(list->item(i)));
+        result.append(QString::fromStdString(DirectoryListBox::pathOf(list->item(i))));
     }
     return result;
+}
+
+std::string bytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 // A pixel of a 24-bit bottom-up bitmap of the plot image.
@@ -91,8 +99,8 @@ protected:
 };
 
 TEST_F(SaveDialog, StartsInTheCurrentDirectoryWithTheDrivesThatHoldFiles) {
-    EXPECT_EQ(dialog.DirectoryListBox1->directory(), home);
-    EXPECT_EQ(dialog.saveDir(), home);
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), bytes(home));
+    EXPECT_EQ(dialog.saveDir(), bytes(home));
     QStringList drives;
     for (int i = 0; i < dialog.DriveComboBox1->count(); ++i) {
         drives.append(dialog.DriveComboBox1->itemText(i));
@@ -102,9 +110,9 @@ TEST_F(SaveDialog, StartsInTheCurrentDirectoryWithTheDrivesThatHoldFiles) {
     for (const QString& drive : drives) {
         EXPECT_FALSE(drive.startsWith("/proc") || drive.startsWith("/sys")) << drive.toStdString();
     }
-    EXPECT_EQ(dialog.DriveComboBox1->currentText(), driveOf(home));
+    EXPECT_EQ(bytes(dialog.DriveComboBox1->currentText()), driveOf(bytes(home)));
     const QStringList shown = paths(dialog.DirectoryListBox1);
-    EXPECT_EQ(shown.front(), driveOf(home));
+    EXPECT_EQ(bytes(shown.front()), driveOf(bytes(home)));
     EXPECT_EQ(shown.back(), home);
 }
 
@@ -114,13 +122,13 @@ TEST_F(SaveDialog, EnteringADirectoryMakesItCurrentAndListsItsPlainFiles) {
     for (const char* name : {"sub/b.txt", "sub/a.txt", "sub/.hidden"}) {
         QFile(pathOf(name)).open(QIODevice::WriteOnly);
     }
-    dialog.DirectoryListBox1->setDirectory(home); // lists "sub"
+    dialog.DirectoryListBox1->setDirectory(bytes(home)); // lists "sub"
     QListWidgetItem* sub = dialog.DirectoryListBox1->findItems("sub", Qt::MatchEndsWith).front();
     emit dialog.DirectoryListBox1->itemActivated(sub);
 
-    EXPECT_EQ(dialog.DirectoryListBox1->directory(), pathOf("sub"));
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), bytes(pathOf("sub")));
     EXPECT_EQ(QDir::currentPath(), pathOf("sub"));
-    EXPECT_EQ(dialog.saveDir(), pathOf("sub"));
+    EXPECT_EQ(dialog.saveDir(), bytes(pathOf("sub")));
     EXPECT_EQ(texts(dialog.FileListBox1), QStringList({"a.txt", "b.txt"}));
     const QStringList shown = paths(dialog.DirectoryListBox1);
     EXPECT_EQ(shown.mid(shown.size() - 3), QStringList({home, pathOf("sub"), pathOf("sub/inner")}));
@@ -134,15 +142,51 @@ TEST_F(SaveDialog, EnteringADirectoryMakesItCurrentAndListsItsPlainFiles) {
 
 TEST_F(SaveDialog, ADirectoryThatCannotBeEnteredLeavesThePreviousOneSilently) {
     QDir(home).mkdir("gone");
-    dialog.DirectoryListBox1->setDirectory(home);
+    dialog.DirectoryListBox1->setDirectory(bytes(home));
     QListWidgetItem* gone = dialog.DirectoryListBox1->findItems("gone", Qt::MatchEndsWith).front();
     QDir(home).rmdir("gone");
     ModalAnswer answer;
     emit dialog.DirectoryListBox1->itemActivated(gone);
     QApplication::processEvents();
     EXPECT_FALSE(answer.seen().shown);
-    EXPECT_EQ(dialog.DirectoryListBox1->directory(), home);
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), bytes(home));
     EXPECT_EQ(QDir::currentPath(), home);
+}
+
+// "данные" and "ф" in the Cyrillic 8-bit Windows code page: no UTF-8.
+const std::string LegacyDirectory = "\xE4\xE0\xED\xED\xFB\xE5";
+const std::string LegacyFile = "\xF4.txt";
+
+TEST_F(SaveDialog, ADirectoryNamedInALegacyCodePageIsListedEnteredAndSavedInto) {
+    const std::string legacy = bytes(home) + "/" + LegacyDirectory;
+    ASSERT_EQ(mkdir(legacy.c_str(), 0755), 0);
+    std::ofstream(legacy + "/" + LegacyFile).put('1');
+    dialog.DirectoryListBox1->setDirectory(bytes(home));
+    const QList<QListWidgetItem*> found =
+        dialog.DirectoryListBox1->findItems(QStringLiteral("данные"), Qt::MatchEndsWith);
+    ASSERT_EQ(found.size(), 1);
+    emit dialog.DirectoryListBox1->itemActivated(found.front());
+
+    EXPECT_EQ(dialog.DirectoryListBox1->directory(), legacy);
+    EXPECT_EQ(std::filesystem::current_path().native(), legacy);
+    EXPECT_EQ(texts(dialog.FileListBox1), QStringList{QStringLiteral("ф.txt")});
+    EXPECT_TRUE(dialog.DirectoryListBox1->currentItem()->text().endsWith(QStringLiteral("данные")));
+
+    windows.run("3");
+    save("ab");
+    EXPECT_FALSE(dialog.isVisible());
+    for (const char* file : {"ab(1).txt", "ab(2).txt", "ab.bmp"}) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(legacy + "/" + file)) << file;
+    }
+}
+
+TEST_F(SaveDialog, AnErrorNamesALegacyDirectoryInItsLetters) {
+    const std::string legacy = bytes(home) + "/" + LegacyDirectory;
+    ASSERT_EQ(mkdir(legacy.c_str(), 0755), 0);
+    dialog.DirectoryListBox1->setDirectory(legacy);
+    ASSERT_EQ(rmdir(legacy.c_str()), 0);
+    EXPECT_EQ(saveAnswering("ab").text,
+              "Cannot create file " + home + QStringLiteral("/данные/ab(1).txt."));
 }
 
 TEST_F(SaveDialog, ChoosingTheRootDriveMovesToItAndJoinsNamesWithoutADoubleSlash) {
@@ -211,6 +255,7 @@ TEST_P(SaveWarning, WritesNothingAndKeepsTheDialogOpen) {
     EXPECT_EQ(seen.title, "Warning");
     EXPECT_EQ(seen.text, GetParam().text);
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(seen.format, Qt::PlainText);
     EXPECT_TRUE(written().isEmpty());
     EXPECT_TRUE(dialog.isVisible());
 }
@@ -241,14 +286,17 @@ TEST_F(SaveDialog, AFailedWriteShowsTheErrorKeepsTheDialogAndTheEarlierFile) {
     const QByteArray earlierBitmap = contentOf(pathOf("ab.bmp"));
     windows.run("20");
     dialog.show();
-    dialog.setSaveFileFactory(failingFor("(2).txt", 10));
-    const ModalSeen seen = saveAnswering("ab");
+    ModalSeen seen;
+    {
+        FileSizeLimit disk(10000); // room for the lists, not for the bitmap
+        seen = saveAnswering("ab");
+    }
     EXPECT_EQ(seen.title, "Kordel (com)");
     EXPECT_EQ(seen.text, "Stream write error.");
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(contentOf(pathOf("ab(1).txt")), demoListFile(75, 20)); // completed before
-    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 150));
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 20));
     EXPECT_EQ(contentOf(pathOf("ab.bmp")), earlierBitmap);
     EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
 }
@@ -297,7 +345,7 @@ TEST_F(SaveDialog, TheFileListIsNotReadAgainAfterSave) {
     save("ab");
     dialog.show();
     EXPECT_TRUE(texts(dialog.FileListBox1).isEmpty());
-    dialog.DirectoryListBox1->setDirectory(home);
+    dialog.DirectoryListBox1->setDirectory(bytes(home));
     EXPECT_EQ(texts(dialog.FileListBox1), QStringList({"ab(1).txt", "ab(2).txt"}));
 }
 

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace kordel {
 namespace {
@@ -70,6 +71,42 @@ TEST_F(ValueListViewTest, TheMouseSelectsFromPressToRelease) {
     QApplication::sendEvent(area, &move);
     QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(area->width() - 1, row + row / 2));
     EXPECT_EQ(view.selectedText(), "2.509\n4.98");
+}
+
+// The pixels that differ between two pictures of the view, column by column.
+std::map<int, int> differingColumns(const QImage& a, const QImage& b) {
+    std::map<int, int> columns;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                ++columns[x];
+            }
+        }
+    }
+    return columns;
+}
+
+TEST_F(ValueListViewTest, DrawsTheCaretWhereTheClickSetItWhileItHasTheFocus) {
+    list.append("2.509");
+    list.append("4.98");
+    view.refresh();
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    const int row = view.fontMetrics().lineSpacing();
+    const int afterTwoCharacters = 2 + view.fontMetrics().horizontalAdvance("2.");
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(afterTwoCharacters, row / 2));
+    const QImage unfocused = view.viewport()->grab().toImage();
+
+    QApplication::setActiveWindow(&view);
+    view.setFocus();
+    ASSERT_TRUE(view.hasFocus());
+    const QImage focused = view.viewport()->grab().toImage();
+    const std::map<int, int> caret = differingColumns(unfocused, focused);
+    ASSERT_EQ(caret.size(), 1U);
+    EXPECT_EQ(caret.begin()->first, afterTwoCharacters);
+    EXPECT_EQ(caret.begin()->second, row);
+
+    view.clearFocus();
+    EXPECT_TRUE(differingColumns(unfocused, view.viewport()->grab().toImage()).empty());
 }
 
 } // namespace
