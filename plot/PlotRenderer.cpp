@@ -109,7 +109,9 @@ QString label(long double value, int decimals, char separator) {
     return QString::fromLatin1(fixedText(value, 5, decimals, separator));
 }
 
-void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy) {
+// The trace from point `first` on: a move to it, then a line to each later point.
+void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy,
+               std::size_t first = 0) {
     const PlotSettings& s = state.Settings;
     canvas.setPenStyle(Canvas::PenStyle::Solid);
     canvas.setPenColor(Red);
@@ -121,11 +123,11 @@ void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy) {
     const auto y = [&](std::size_t k) {
         return place(baseline(s), -1, scaled(state.Samples2[k], sy));
     };
-    if (count == 0) {
+    if (count <= first) {
         return;
     }
-    canvas.MoveTo(x(0), y(0));
-    for (std::size_t k = 1; k < count; ++k) {
+    canvas.MoveTo(x(first), y(first));
+    for (std::size_t k = first + 1; k < count; ++k) {
         canvas.LineTo(x(k), y(k));
     }
 }
@@ -205,6 +207,13 @@ void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, ch
                                    label(value, 2, separator));
                 });
 
+    DrawTimeLabels(canvas, state, separator);
+}
+
+void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator) {
+    const PlotSettings& s = state.Settings;
+    const QSize raster = canvas.size();
+    const QFontMetrics metrics = canvas.fontMetrics();
     const double dx = divide(areaWidth(s), s.OxDivisions);
     const std::int64_t reach = std::int64_t{LabelCharacters} * metrics.maxWidth();
     const std::int64_t shift = 15 - std::int64_t{s.LeftMargin};
@@ -215,6 +224,13 @@ void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, ch
                     canvas.TextOut(s.LeftMargin + offset - 15, baseline(s) + 5,
                                    label(value, s.OxDigits, separator));
                 });
+}
+
+void DrawTraceFrom(Canvas& canvas, const SharedState& state, double maximum, std::size_t first) {
+    const PlotSettings& s = state.Settings;
+    const double sy = divide(areaHeight(s), maximum);
+    const double sx = divide(areaWidth(s), maximum);
+    drawTrace(canvas, state, sx, sy, first);
 }
 
 } // namespace kordel

@@ -18,4 +18,11 @@ void DrawGrid(Canvas& canvas, const SharedState& state);
 void DrawAxes(Canvas& canvas, const SharedState& state);
 void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, char separator);
 
+// The X labels alone, from Elapsed, as DrawAxisLabels draws them after the Y labels.
+void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator);
+
+// The trace from point `first` on, on the scale of the common maximum `maximum`, as DrawPlot
+// draws it: a picture of a growing run adds its new segments with it.
+void DrawTraceFrom(Canvas& canvas, const SharedState& state, double maximum, std::size_t first);
+
 } // namespace kordel
