@@ -32,16 +32,14 @@ private:
 
 } // namespace
 
-LivePlot::LivePlot(Canvas& canvas, SharedState& run, bool showGrid, bool showAxes,
-                   char separator)
-    : canvas_(canvas), run_(run), showGrid_(showGrid), showAxes_(showAxes),
-      separator_(separator) {
+LivePlot::LivePlot(Canvas& canvas, SharedState& run, bool showGrid, bool showAxes, char separator)
+    : canvas_(canvas), run_(run), showGrid_(showGrid), showAxes_(showAxes), separator_(separator) {
     view_.Settings = run.Settings;
 }
 
 void LivePlot::refresh(std::int32_t pairs, double seconds) {
-    const std::size_t count = std::min({static_cast<std::size_t>(std::max(pairs, 0)),
-                                        run_.Samples1.size(), run_.Samples2.size()});
+    const std::size_t count = std::min(
+        {static_cast<std::size_t>(std::max(pairs, 0)), run_.Samples1.size(), run_.Samples2.size()});
     takeMaxima(count);
     const double maximum = commonMaximum();
     view_.SampleCount = static_cast<std::int32_t>(count);
