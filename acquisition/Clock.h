@@ -20,6 +20,9 @@ public:
     double now() override;
     void wait(std::int32_t milliseconds) override;
     void waitUntil(double deadline) override;
+
+private:
+    double lead_ = 0.0005; // seconds a sleep ends before its deadline
 };
 
 } // namespace kordel
