@@ -30,6 +30,9 @@ private:
     SharedState& borrower_;
 };
 
+constexpr std::size_t SegmentSlots = 4096;
+constexpr std::uint64_t NoSegment = ~std::uint64_t{0};
+
 } // namespace
 
 LivePlot::LivePlot(Canvas& canvas, SharedState& run, bool showGrid, bool showAxes, char separator)
@@ -49,7 +52,7 @@ void LivePlot::refresh(std::int32_t pairs, double seconds) {
         if (!whole_ || maximum != drawnMaximum_) {
             redraw(maximum);
         } else {
-            extend();
+            extend(count);
         }
     } catch (const Error&) {
         // The picture shows what the plot drawing reached; the run goes on.
@@ -79,17 +82,53 @@ double LivePlot::commonMaximum() const {
 void LivePlot::redraw(double maximum) {
     whole_ = false;
     drawnMaximum_ = maximum;
+    segments_.assign(SegmentSlots, NoSegment);
     canvas_ = Canvas(canvas_.size());
     clearImage(canvas_, view_);
     DrawPlot(canvas_, view_, showGrid_, showAxes_, separator_);
     whole_ = true;
 }
 
-void LivePlot::extend() {
+// The trace pen is still the one DrawPlot left: solid red.
+void LivePlot::extend(std::size_t count) {
     if (showAxes_) {
         DrawTimeLabels(canvas_, view_, separator_);
     }
-    DrawTraceFrom(canvas_, view_, drawnMaximum_, drawn_ > 0 ? drawn_ - 1 : 0);
+    const TraceScale scale = traceScale(view_, drawnMaximum_);
+    std::size_t k = drawn_ > 0 ? drawn_ - 1 : 0;
+    for (std::int64_t x = scale.x(k), y = scale.y(k); ++k < count;) {
+        const std::int64_t nextX = scale.x(k);
+        const std::int64_t nextY = scale.y(k);
+        if (!drawnBefore(x, y, nextX, nextY)) {
+            canvas_.MoveTo(x, y);
+            canvas_.LineTo(nextX, nextY);
+        }
+        x = nextX;
+        y = nextY;
+    }
+}
+
+// Remembers the segment, and tells whether it was remembered before. Drawing it again would
+// change no pixel, unless the time labels were drawn over it since: only segments above the
+// labels' row, within the raster, are remembered.
+bool LivePlot::drawnBefore(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+    const PlotSettings& s = view_.Settings;
+    const std::int64_t width = std::min(canvas_.size().width(), 0xFFFF);
+    const std::int64_t labels = std::int64_t{s.ImageHeight} - s.BottomMargin + 5;
+    const std::int64_t below = std::min<std::int64_t>({canvas_.size().height(), 0xFFFF, labels});
+    const auto clear = [&](std::int64_t x, std::int64_t y) {
+        return x >= 0 && x < width && y >= 0 && y < below;
+    };
+    if (!clear(x1, y1) || !clear(x2, y2)) {
+        return false;
+    }
+    const std::uint64_t key = static_cast<std::uint64_t>(x1) << 48 |
+                              static_cast<std::uint64_t>(y1) << 32 |
+                              static_cast<std::uint64_t>(x2) << 16 | static_cast<std::uint64_t>(y2);
+    std::uint64_t& slot = segments_[(key * 0x9E3779B97F4A7C15U) >> 52];
+    const bool seen = slot == key;
+    slot = key;
+    return seen;
 }
 
 } // namespace kordel

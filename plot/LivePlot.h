@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace kordel {
 
@@ -14,7 +15,8 @@ namespace kordel {
 // grows; otherwise it renews the time labels and adds the new segments of the trace.
 //
 // The X labels are renewed in place: a trace that runs below the X axis can lose the pixels
-// under them until the next whole drawing.
+// under them until the next whole drawing. A segment already in the picture is not drawn again,
+// so a periodic signal costs little drawing however long the run.
 class LivePlot {
 public:
     LivePlot(Canvas& canvas, SharedState& run, bool showGrid, bool showAxes, char separator);
@@ -27,7 +29,8 @@ private:
     void takeMaxima(std::size_t count);
     double commonMaximum() const;
     void redraw(double maximum);
-    void extend();
+    void extend(std::size_t count);
+    bool drawnBefore(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
 
     Canvas& canvas_;
     SharedState& run_;
@@ -41,6 +44,8 @@ private:
     double drawnMaximum_ = 0;
     std::size_t drawn_ = 0;
     bool whole_ = false; // the last whole drawing reached its end
+    // Segments added since the last whole drawing, by their end points, one per slot.
+    std::vector<std::uint64_t> segments_;
 };
 
 } // namespace kordel

@@ -109,26 +109,18 @@ QString label(long double value, int decimals, char separator) {
     return QString::fromLatin1(fixedText(value, 5, decimals, separator));
 }
 
-// The trace from point `first` on: a move to it, then a line to each later point.
-void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy,
-               std::size_t first = 0) {
-    const PlotSettings& s = state.Settings;
+void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy) {
     canvas.setPenStyle(Canvas::PenStyle::Solid);
     canvas.setPenColor(Red);
     const std::size_t count =
         std::min(existing(state, state.Samples1), existing(state, state.Samples2));
-    const auto x = [&](std::size_t k) {
-        return place(s.LeftMargin, 1, scaled(state.Samples1[k], sx));
-    };
-    const auto y = [&](std::size_t k) {
-        return place(baseline(s), -1, scaled(state.Samples2[k], sy));
-    };
-    if (count <= first) {
+    const TraceScale scale{state, sx, sy};
+    if (count == 0) {
         return;
     }
-    canvas.MoveTo(x(first), y(first));
-    for (std::size_t k = first + 1; k < count; ++k) {
-        canvas.LineTo(x(k), y(k));
+    canvas.MoveTo(scale.x(0), scale.y(0));
+    for (std::size_t k = 1; k < count; ++k) {
+        canvas.LineTo(scale.x(k), scale.y(k));
     }
 }
 
@@ -226,11 +218,19 @@ void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator) {
                 });
 }
 
-void DrawTraceFrom(Canvas& canvas, const SharedState& state, double maximum, std::size_t first) {
+std::int64_t TraceScale::x(std::size_t k) const {
+    return place(state.Settings.LeftMargin, 1, scaled(state.Samples1[k], sx));
+}
+
+std::int64_t TraceScale::y(std::size_t k) const {
+    return place(baseline(state.Settings), -1, scaled(state.Samples2[k], sy));
+}
+
+TraceScale traceScale(const SharedState& state, double maximum) {
     const PlotSettings& s = state.Settings;
     const double sy = divide(areaHeight(s), maximum);
     const double sx = divide(areaWidth(s), maximum);
-    drawTrace(canvas, state, sx, sy, first);
+    return {state, sx, sy};
 }
 
 } // namespace kordel

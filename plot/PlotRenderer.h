@@ -3,6 +3,9 @@
 #include "acquisition/Udata1.h"
 #include "plot/Canvas.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace kordel {
 
 // Brush white, then the rectangle over the whole image, framed by whatever pen is set.
@@ -21,8 +24,19 @@ void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, ch
 // The X labels alone, from Elapsed, as DrawAxisLabels draws them after the Y labels.
 void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator);
 
-// The trace from point `first` on, on the scale of the common maximum `maximum`, as DrawPlot
-// draws it: a picture of a growing run adds its new segments with it.
-void DrawTraceFrom(Canvas& canvas, const SharedState& state, double maximum, std::size_t first);
+// Where DrawPlot puts the trace's point k (below the pairs the series hold): channel 1 scaled
+// by sx from the left margin, channel 2 scaled by sy up from the bottom margin.
+struct TraceScale {
+    const SharedState& state;
+    double sx;
+    double sy;
+
+    std::int64_t x(std::size_t k) const;
+    std::int64_t y(std::size_t k) const;
+};
+
+// The trace's scale for the common maximum `maximum`, as DrawPlot takes it; fails as DrawPlot's
+// does. A picture of a growing run places its new segments with it.
+TraceScale traceScale(const SharedState& state, double maximum);
 
 } // namespace kordel

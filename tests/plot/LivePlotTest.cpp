@@ -12,16 +12,34 @@ namespace {
 
 constexpr std::int32_t Pairs = 600;
 
-// A Lissajous figure whose amplitude grows at pair 300, so the common maximum grows twice: over
-// the first quarter period, and again at 300.
+// A Lissajous figure that repeats every 200 pairs, its amplitude growing at pair 300: the common
+// maximum grows over the first quarter period and again from 300 on.
 SharedState growingRun() {
     SharedState state;
     applyDefaults(state, 497, 313);
     state.SampleCount = Pairs;
+    const double pi = std::acos(-1.0);
     for (std::int32_t k = 0; k < Pairs; ++k) {
         const double amplitude = k < 300 ? 1.0 : 1.5;
-        state.Samples1.push_back(amplitude * (1.3 + std::sin(k * 0.0838)));
-        state.Samples2.push_back(amplitude * (1.3 + std::sin(k * 0.1257)));
+        state.Samples1.push_back(amplitude * (1.3 + std::sin(2 * pi * (k % 40) / 40)));
+        state.Samples2.push_back(amplitude * (1.3 + std::sin(2 * pi * (k % 25) / 25)));
+    }
+    return state;
+}
+
+// Pairs from a few levels in a pseudo-random order: segments repeat, each with many successors.
+SharedState fewLevelsRun() {
+    SharedState state;
+    applyDefaults(state, 497, 313);
+    state.SampleCount = Pairs;
+    std::uint32_t seed = 7;
+    const auto level = [&] {
+        seed = seed * 1103515245U + 12345U;
+        return (seed >> 16) % 4 * 0.5;
+    };
+    for (std::int32_t k = 0; k < Pairs; ++k) {
+        state.Samples1.push_back(level() + (k < 300 ? 0.0 : 0.2));
+        state.Samples2.push_back(level());
     }
     return state;
 }
@@ -49,7 +67,14 @@ struct Switches {
 class LivePlotTest : public testing::TestWithParam<Switches> {
 protected:
     void expectPlotAfterEachRefresh() {
+        for (SharedState* series : {&growing, &fewLevels}) {
+            expectPlotAfterEachRefresh(*series);
+        }
+    }
+
+    void expectPlotAfterEachRefresh(SharedState& run) {
         const auto [grid, axes] = GetParam();
+        Canvas canvas(QSize(497, 313));
         LivePlot live(canvas, run, grid, axes, '.');
         double seconds = 0;
         for (std::int32_t pairs : {1, 2, 5, 17, 40, 41, 120, 299, 300, 301, 450, 600}) {
@@ -62,8 +87,15 @@ protected:
         EXPECT_EQ(run.Samples2.size(), static_cast<std::size_t>(Pairs));
     }
 
-    SharedState run = growingRun();
-    Canvas canvas{QSize(497, 313)};
+    void setDivisions(std::int32_t ox, std::int32_t oy) {
+        for (SharedState* series : {&growing, &fewLevels}) {
+            series->Settings.OxDivisions = ox;
+            series->Settings.OyDivisions = oy;
+        }
+    }
+
+    SharedState growing = growingRun();
+    SharedState fewLevels = fewLevelsRun();
 };
 
 TEST_P(LivePlotTest, EachRefreshShowsThePlotOfThePairsSoFar) {
@@ -71,10 +103,9 @@ TEST_P(LivePlotTest, EachRefreshShowsThePlotOfThePairsSoFar) {
 }
 
 TEST_P(LivePlotTest, AFailingDrawingStopsWhereThePlotStopsAndDisturbsNothing) {
-    run.Settings.OxDivisions = 0;
+    setDivisions(0, 7);
     expectPlotAfterEachRefresh();
-    run.Settings.OxDivisions = 7;
-    run.Settings.OyDivisions = 0;
+    setDivisions(7, 0);
     expectPlotAfterEachRefresh();
 }
 
