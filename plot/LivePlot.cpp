@@ -1,9 +1,9 @@
 #include "plot/LivePlot.h"
 
-#include "common/Error.h"
 #include "plot/PlotRenderer.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace kordel {
@@ -54,8 +54,9 @@ void LivePlot::refresh(std::int32_t pairs, double seconds) {
         } else {
             extend(count);
         }
-    } catch (const Error&) {
-        // The picture shows what the plot drawing reached; the run goes on.
+    } catch (const std::exception&) {
+        // The picture shows what the drawing reached (a failing division count, or no memory
+        // left for it); the run goes on as it would without the picture.
     }
     drawn_ = count;
 }
@@ -93,6 +94,9 @@ void LivePlot::redraw(double maximum) {
 void LivePlot::extend(std::size_t count) {
     if (showAxes_) {
         DrawTimeLabels(canvas_, view_, separator_);
+    }
+    if (count == 0) {
+        return;
     }
     const TraceScale scale = traceScale(view_, drawnMaximum_);
     std::size_t k = drawn_ > 0 ? drawn_ - 1 : 0;

@@ -44,7 +44,8 @@ private:
     double drawnMaximum_ = 0;
     std::size_t drawn_ = 0;
     bool whole_ = false; // the last whole drawing reached its end
-    // Segments added since the last whole drawing, by their end points, one per slot.
+    // Segments added since the last whole drawing, by their end points: one per slot, a newer
+    // one taking the place of an older.
     std::vector<std::uint64_t> segments_;
 };
 
