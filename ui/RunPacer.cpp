@@ -39,14 +39,15 @@ void RunPacer::wait(std::int32_t milliseconds) {
     waitUntil(now() + milliseconds / 1000.0);
 }
 
-// A repaint is started only when the time left is at least what the last one took, so the wait
-// still ends at its deadline however slowly the window paints.
+// A repaint is started only when the time left is at least twice what the last one took (the
+// next may be slower, on a busy machine), so the wait still ends at its deadline however slowly
+// the window paints.
 void RunPacer::waitUntil(double deadline) {
     waitedSincePair_ = true;
     for (double due = lastRepaint_ + RepaintInterval; due < deadline;
          due = lastRepaint_ + RepaintInterval) {
         time_.waitUntil(due);
-        if (deadline - now() < repaintCost_) {
+        if (deadline - now() < 2 * repaintCost_) {
             break;
         }
         repaint();

@@ -60,11 +60,13 @@ TEST_P(PauseTest, EndsAtItsDeadlineWithTheRepaintsInsideIt) {
     }
 }
 
-// A repaint every 50 ms while one still fits: 50 + 57 k <= 993 gives 17 of 7 ms in 1 s; 60 ms
-// after a 40 ms repaint leave 20 ms when the next is due, too little.
+// A repaint every 50 ms while the time left is twice the last one's: 50 + 57 k <= 986 gives 17
+// of 7 ms in 1 s; in 130 ms the second 10 ms repaint starts 20 ms before the end, and in 120 ms
+// it would start 10 ms before, too late; 60 ms after a 40 ms repaint leave 20 ms when the next
+// is due, too little.
 INSTANTIATE_TEST_SUITE_P(Cases, PauseTest,
                          testing::Values(PauseCase{0, 1000, 0.0, 20}, PauseCase{0, 1000, 0.007, 17},
-                                         PauseCase{0, 120, 0.010, 2},
+                                         PauseCase{0, 130, 0.010, 2}, PauseCase{0, 120, 0.010, 1},
                                          PauseCase{100, 60, 0.040, 0}));
 
 TEST_F(Pacing, ReadingsAndPauseMakeThePeriodWhateverTheRepaintsTake) {
