@@ -13,8 +13,8 @@ namespace {
 
 constexpr int Pairs = 1'000'000;
 
-// The pairs a window run reads between two refreshes, at about 1.2 s per million pairs.
-constexpr int PairsPerRefresh = 40'000;
+// The pairs a window run reads between two refreshes, at about 1 s per million pairs.
+constexpr int PairsPerRefresh = 50'000;
 
 SharedState demoRun() {
     SharedState state;
