@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputEvent>
+#include <algorithm>
 
 namespace kordel {
 
@@ -39,15 +40,15 @@ void RunPacer::wait(std::int32_t milliseconds) {
     waitUntil(now() + milliseconds / 1000.0);
 }
 
-// A repaint is started only when the time left is at least twice what the last one took (the
-// next may be slower, on a busy machine), so the wait still ends at its deadline however slowly
-// the window paints.
+// A repaint is started only when the time left is at least twice what a repaint typically takes
+// (the next may be slower, on a busy machine), so the wait still ends at its deadline however
+// slowly the window paints.
 void RunPacer::waitUntil(double deadline) {
     waitedSincePair_ = true;
     for (double due = lastRepaint_ + RepaintInterval; due < deadline;
          due = lastRepaint_ + RepaintInterval) {
         time_.waitUntil(due);
-        if (deadline - now() < 2 * repaintCost_) {
+        if (deadline - now() < 2 * typicalRepaint()) {
             break;
         }
         repaint();
@@ -74,7 +75,16 @@ void RunPacer::repaint() {
     showProgress_(pairs_, readingsStart_ ? start - *readingsStart_ : 0.0);
     QCoreApplication::processEvents();
     lastRepaint_ = now();
-    repaintCost_ = lastRepaint_ - start;
+    repaintCosts_[repaints_++ % repaintCosts_.size()] = lastRepaint_ - start;
+}
+
+// The median of the last repaints: one slow repaint (the whole live picture drawn again) must
+// not keep the window from repainting for the rest of the run.
+double RunPacer::typicalRepaint() const {
+    const std::size_t known = std::min(repaints_, repaintCosts_.size());
+    std::array<double, 5> costs = repaintCosts_;
+    std::sort(costs.begin(), costs.begin() + known);
+    return known == 0 ? 0.0 : costs[known / 2];
 }
 
 bool RunPacer::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,8 @@
 #include "acquisition/Run.h"
 
 #include <QObject>
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <optional>
 
@@ -36,11 +38,14 @@ protected:
 
 private:
     void repaint();
+    double typicalRepaint() const;
 
     Clock& time_;
     Progress showProgress_;
     double lastRepaint_;
-    double repaintCost_ = 0;
+    // What the last repaints took, in seconds, oldest overwritten first.
+    std::array<double, 5> repaintCosts_{};
+    std::size_t repaints_ = 0;
     std::optional<double> readingsStart_;
     std::int32_t pairs_ = 0;
     bool waitedSincePair_ = false;

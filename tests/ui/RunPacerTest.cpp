@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <utility>
 #include <vector>
 
 namespace kordel {
@@ -25,9 +26,11 @@ protected:
     FakeClock clock;
     double cost = 0;
     std::vector<Repaint> repaints;
+    double slowOnce = 0; // the next repaint's cost instead, when set
     RunPacer pacer{clock, [this](std::int32_t pairs, double seconds) {
-                       repaints.push_back({pairs, seconds, clock.seconds, clock.seconds + cost});
-                       clock.seconds += cost;
+                       const double took = slowOnce > 0 ? std::exchange(slowOnce, 0.0) : cost;
+                       repaints.push_back({pairs, seconds, clock.seconds, clock.seconds + took});
+                       clock.seconds += took;
                    }};
 };
 
@@ -86,6 +89,20 @@ TEST_F(Pacing, ReadingsAndPauseMakeThePeriodWhateverTheRepaintsTake) {
     for (const Repaint& repaint : repaints) {
         EXPECT_DOUBLE_EQ(repaint.seconds, repaint.start - start);
     }
+}
+
+TEST_F(Pacing, OneSlowRepaintDoesNotSilenceTheWindow) {
+    cost = 0.005;
+    pacer.wait(1200);
+    slowOnce = 0.040;
+    pacer.wait(100);
+    repaints.clear();
+    const double start = clock.now();
+    for (int pause = 0; pause < 20; ++pause) {
+        pacer.wait(30);
+    }
+    EXPECT_NEAR(clock.now(), start + 20 * 0.030, 1e-9);
+    EXPECT_GE(repaints.size(), 10U);
 }
 
 TEST_F(Pacing, WithoutPauseRepaintsBetweenPairsEvery50Ms) {
