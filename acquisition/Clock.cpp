@@ -1,17 +1,53 @@
 #include "Clock.h"
 
-#include <chrono>
-#include <thread>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <ctime>
 
 namespace kordel {
 
+namespace {
+
+// Bounds of the time a wait spends polling the clock before its deadline, in seconds.
+constexpr double LeastLead = 0.0001;
+constexpr double MostLead = 0.002;
+
+// An absolute sleep on the clock now() reads: a signal handled meanwhile resumes towards the
+// same moment.
+void sleepUntil(double moment) {
+    const double seconds = std::floor(moment);
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(seconds);
+    until.tv_nsec = static_cast<long>((moment - seconds) * 1e9);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
+} // namespace
+
 double SteadyClock::now() {
-    const auto since = std::chrono::steady_clock::now().time_since_epoch();
-    return std::chrono::duration<double>(since).count();
+    timespec time{};
+    clock_gettime(CLOCK_MONOTONIC, &time);
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) / 1e9;
 }
 
 void SteadyClock::wait(std::int32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    waitUntil(now() + milliseconds / 1000.0);
+}
+
+// The kernel wakes a sleeper late, by a tenth of a millisecond on a quiet machine and by more on
+// a busy one. So the sleep ends early, by twice the lateness seen of late, and the rest of the
+// wait polls the clock: the wait ends at its deadline, not after.
+void SteadyClock::waitUntil(double deadline) {
+    const double wake = deadline - lead_;
+    if (now() < wake) {
+        sleepUntil(wake);
+        const double lateness = now() - wake;
+        lead_ = std::clamp(lead_ + (2 * lateness - lead_) / 8, LeastLead, MostLead);
+    }
+    while (now() < deadline) {
+    }
 }
 
 } // namespace kordel

@@ -76,11 +76,11 @@ void readPairs(RunContext& run, std::int32_t pause) {
         const double w = scaledReading(state, state.Port2Base, state.Divider2);
         run.list2.setLine(index, generalText(w, run.separator));
         state.Samples2[index] = w;
-        if (pause > 0) {
-            run.clock.wait(pause);
-        }
         if (run.observer != nullptr) {
             run.observer->pairRead(k + 1);
+        }
+        if (pause > 0) {
+            run.clock.wait(pause);
         }
     }
 }
@@ -103,6 +103,9 @@ void measure(RunContext& run, std::int32_t pause) {
     try {
         setUpLines(run.state, run.clock);
         start = run.clock.now();
+        if (run.observer != nullptr) {
+            run.observer->readingsStarted();
+        }
         readPairs(run, pause);
         keepCompletePairs(run, start);
     } catch (const std::bad_alloc&) {

@@ -22,10 +22,13 @@ struct RunFields {
     std::string Edit4; // channel 2 multiplier
 };
 
-// Told after every completed pair, so a window can repaint now and then.
+// Told of the run's progress, so a window can repaint now and then.
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
+    // The lines are set up; the time that Elapsed measures starts now.
+    virtual void readingsStarted() {}
+    // After every completed pair, before its pause.
     virtual void pairRead(std::int32_t pairs) = 0;
 };
 

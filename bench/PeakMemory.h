@@ -2,6 +2,7 @@
 
 #include "acquisition/Clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -9,10 +10,15 @@
 
 namespace kordel {
 
-// Real time, but the line set-up's 1.2 s of waits are left out of the figures.
+// Real time, but a wait moves the clock on instead of sleeping: the line set-up's 1.2 s are left
+// out of the figures. The runs timed on it have no pause.
 class SetUpSkippingClock : public SteadyClock {
 public:
-    void wait(std::int32_t) override {}
+    double now() override { return SteadyClock::now() + skipped_; }
+    void waitUntil(double deadline) override { skipped_ += std::max(0.0, deadline - now()); }
+
+private:
+    double skipped_ = 0;
 };
 
 // The peak is counted afresh from here on, so earlier benchmarks in this process don't count.

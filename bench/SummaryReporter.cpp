@@ -137,6 +137,22 @@ void SummaryReporter::Finalize() {
          {}},
         {"  its peak resident memory", counter("BM_HeadlessProgram", "peak_rss_MB"), "MB",
          windowPeak},
+        {"  with the live view against without it",
+         counter("BM_WindowLiveViewOverhead", "overhead_pct"), "%", 5},
+        {"  the same in processor time",
+         counter("BM_WindowLiveViewOverhead", "processor_overhead_pct"),
+         "%",
+         {}},
+        {"Longest live view refresh, 1,000,000 demo pairs",
+         counter("BM_LiveViewRefresh", "longest_ms"), "ms", 20},
+        {"  a whole live drawing of 1,000,000 pairs",
+         counter("BM_LiveViewRefresh", "whole_drawing_ms"),
+         "ms",
+         {}},
+        {"Period error per pair in the window, pause 10 ms",
+         counter("BM_WindowPeriodError", "error_ms_at_10"), "ms", 0.2},
+        {"  pause 100 ms", counter("BM_WindowPeriodError", "error_ms_at_100"), "ms", 0.2},
+        {"  pause 1000 ms", counter("BM_WindowPeriodError", "error_ms_at_1000"), "ms", 0.2},
     };
     std::printf("\n%-52s %12s %-4s %-16s %s\n", "Figure", "value", "", "target", "");
     for (const Row& row : rows) {

@@ -1,5 +1,7 @@
-// A million-pair demo run clicked in the real main window, then scrolling and copying its list.
+// Demo runs clicked in the real main window: a million pairs (then scrolling and copying a
+// list), the live view's share of that run, and the accuracy of the pause.
 #include "PeakMemory.h"
+#include "acquisition/Clock.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "ui/USave.h"
@@ -9,30 +11,48 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cmath>
+#include <ctime>
+#include <limits>
 
 namespace kordel {
 namespace {
 
+// The three windows as start-up makes them, on the demo bus.
+struct DemoWindows {
+    explicit DemoWindows(Clock& clock) : form(state, true, clock) {
+        usePortBus(bus);
+        form.setDialogs(save, options);
+        form.show();
+    }
+
+    // Types N and the pause and presses Start; returns the seconds to the plot.
+    double run(int pairs, int pause) {
+        form.Edit1->setText(QString::number(pairs));
+        form.Edit2->setText(QString::number(pause));
+        return secondsOf([&] { QTest::mouseClick(form.SpeedButton1, Qt::LeftButton); });
+    }
+
+    DemoBus bus;
+    SharedState state;
+    TForm1 form;
+    TFSave save{form};
+    TFNgr options{form};
+};
+
 void BM_WindowMillionPairRun(benchmark::State& bench) {
     resetPeakMemory();
-    DemoBus bus;
-    usePortBus(bus);
     SetUpSkippingClock clock;
-    SharedState state;
-    TForm1 form(state, true, clock);
-    TFSave save(form);
-    TFNgr options(form);
-    form.setDialogs(save, options);
-    form.show();
-    form.Edit1->setText(QStringLiteral("1000000"));
-    form.Edit2->setText(QStringLiteral("0"));
+    DemoWindows windows(clock);
+    TForm1& form = windows.form;
 
     double runSeconds = 0;
     double scrollSeconds = 0;
     double copySeconds = 0;
     for (auto _ : bench) {
-        runSeconds = secondsOf([&] { QTest::mouseClick(form.SpeedButton1, Qt::LeftButton); });
+        runSeconds = windows.run(1'000'000, 0);
         form.Memo1->verticalScrollBar()->setValue(0);
         scrollSeconds = secondsOf([&] {
             QTest::keyClick(form.Memo1, Qt::Key_End, Qt::ControlModifier);
@@ -49,6 +69,68 @@ void BM_WindowMillionPairRun(benchmark::State& bench) {
     bench.counters["peak_rss_MB"] = peakMemoryMegabytes();
 }
 BENCHMARK(BM_WindowMillionPairRun)->Unit(benchmark::kSecond)->Iterations(1);
+
+double processorSeconds() {
+    timespec time{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) / 1e9;
+}
+
+// The quickest of some runs, in real and in processor time.
+struct Quickest {
+    void run(DemoWindows& windows) {
+        const double start = processorSeconds();
+        seconds = std::min(seconds, windows.run(1'000'000, 0));
+        processor = std::min(processor, processorSeconds() - start);
+    }
+
+    double seconds = std::numeric_limits<double>::infinity();
+    double processor = std::numeric_limits<double>::infinity();
+};
+
+// The same million-pair run with the live view and without, alternately; the quickest of each.
+// Processor time is the steadier figure on a busy machine.
+void BM_WindowLiveViewOverhead(benchmark::State& bench) {
+    SetUpSkippingClock clock;
+    DemoWindows windows(clock);
+    Quickest with;
+    Quickest without;
+    for (auto _ : bench) {
+        for (int round = 0; round < 5; ++round) {
+            windows.form.setLiveView(false);
+            without.run(windows);
+            windows.form.setLiveView(true);
+            with.run(windows);
+        }
+    }
+    bench.counters["with_live_view_s"] = with.seconds;
+    bench.counters["without_s"] = without.seconds;
+    bench.counters["overhead_pct"] = (with.seconds / without.seconds - 1) * 100;
+    bench.counters["processor_overhead_pct"] = (with.processor / without.processor - 1) * 100;
+}
+BENCHMARK(BM_WindowLiveViewOverhead)->Unit(benchmark::kSecond)->Iterations(1);
+
+// How far a pair's period strays from the pause plus the two readings, in ms. The readings' own
+// time is that of a run without pause; Elapsed is the run's own measure. Real waits, set-up
+// included: about 22 s.
+void BM_WindowPeriodError(benchmark::State& bench) {
+    SteadyClock clock;
+    DemoWindows windows(clock);
+    const auto period = [&](int pairs, int pause) {
+        windows.run(pairs, pause);
+        return windows.state.Elapsed / pairs * 1000;
+    };
+    for (auto _ : bench) {
+        const double readings = period(20'000, 0);
+        const std::pair<int, int> runs[] = {{10, 200}, {100, 30}, {1000, 10}};
+        for (const auto& [pause, pairs] : runs) {
+            const double error = std::fabs(period(pairs, pause) - pause - readings);
+            bench.counters["error_ms_at_" + std::to_string(pause)] = error;
+        }
+        bench.counters["readings_ms"] = readings;
+    }
+}
+BENCHMARK(BM_WindowPeriodError)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 } // namespace kordel

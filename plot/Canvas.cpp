@@ -184,8 +184,8 @@ void Canvas::drawLine(Point from, Point to) {
     const std::int64_t dx = to.x - from.x;
     const std::int64_t dy = to.y - from.y;
     const bool xMajor = std::abs(dx) >= std::abs(dy);
-    const std::int64_t width = image_.width();
-    const std::int64_t height = image_.height();
+    const std::int64_t width = size_.width(); // the raster's, which is made at this size
+    const std::int64_t height = size_.height();
     const Run run = xMajor ? Run{from.x,       from.y,       dx < 0 ? -1 : 1, dy < 0 ? -1 : 1,
                                  std::abs(dx), std::abs(dy), width,           height}
                            : Run{from.y,       from.x,       dy < 0 ? -1 : 1, dx < 0 ? -1 : 1,
@@ -193,7 +193,10 @@ void Canvas::drawLine(Point from, Point to) {
     if (run.length == 0) {
         return;
     }
-    const Span steps = visibleSteps(run);
+    const auto inside = [&](Point p) {
+        return p.x >= 0 && p.x < width && p.y >= 0 && p.y < height;
+    };
+    const Span steps = inside(from) && inside(to) ? Span{0, run.length - 1} : visibleSteps(run);
     if (steps.first > steps.last) {
         return;
     }
@@ -201,9 +204,13 @@ void Canvas::drawLine(Point from, Point to) {
     // error = (2 * i * rise + length) mod (2 * length); the offset grows when it wraps.
     const std::uint64_t twiceLength = 2 * static_cast<std::uint64_t>(run.length);
     const std::uint64_t twiceRise = 2 * static_cast<std::uint64_t>(run.rise);
-    const Int128 start = Int128{2} * steps.first * run.rise + run.length;
-    auto offset = static_cast<std::int64_t>(start / twiceLength);
-    auto error = static_cast<std::uint64_t>(start % twiceLength);
+    std::int64_t offset = 0;
+    auto error = static_cast<std::uint64_t>(run.length);
+    if (steps.first > 0) { // a clipped start; the wide division is rare enough
+        const Int128 start = Int128{2} * steps.first * run.rise + run.length;
+        offset = static_cast<std::int64_t>(start / twiceLength);
+        error = static_cast<std::uint64_t>(start % twiceLength);
+    }
 
     const std::ptrdiff_t stride = image_.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(QRgb));
     const std::ptrdiff_t xStep = xMajor ? run.majorSign : run.minorSign;

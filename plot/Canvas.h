@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <utility>
 
 namespace kordel {
 
@@ -41,6 +42,11 @@ public:
     QSize size() const { return size_; }
     bool hasRaster() const { return !image_.isNull(); }
     const QImage& image() const { return image_; }
+    PenStyle penStyle() const { return penStyle_; }
+    QRgb penColor() const { return penColor_; }
+    QRgb brushColor() const { return brushColor_; }
+    // The current position, x then y.
+    std::pair<std::int64_t, std::int64_t> position() const { return {position_.x, position_.y}; }
 
 private:
     struct Point {

@@ -114,23 +114,17 @@ QString label(long double value, int decimals, char separator) {
 }
 
 void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy) {
-    const PlotSettings& s = state.Settings;
     canvas.setPenStyle(Canvas::PenStyle::Solid);
     canvas.setPenColor(Red);
     const std::size_t count =
         std::min(existing(state, state.Samples1), existing(state, state.Samples2));
-    const auto x = [&](std::size_t k) {
-        return place(s.LeftMargin, 1, scaled(state.Samples1[k], sx));
-    };
-    const auto y = [&](std::size_t k) {
-        return place(baseline(s), -1, scaled(state.Samples2[k], sy));
-    };
+    const TraceScale scale{state, sx, sy};
     if (count == 0) {
         return;
     }
-    canvas.MoveTo(x(0), y(0));
+    canvas.MoveTo(scale.x(0), scale.y(0));
     for (std::size_t k = 1; k < count; ++k) {
-        canvas.LineTo(x(k), y(k));
+        canvas.LineTo(scale.x(k), scale.y(k));
     }
 }
 
@@ -209,6 +203,13 @@ void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, ch
                                    label(value, 2, separator));
                 });
 
+    DrawTimeLabels(canvas, state, separator);
+}
+
+void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator) {
+    const PlotSettings& s = state.Settings;
+    const QSize raster = canvas.size();
+    const QFontMetrics metrics = canvas.fontMetrics();
     const double dx = divide(areaWidth(s), s.OxDivisions);
     const std::int64_t reach = std::int64_t{LabelCharacters} * metrics.maxWidth();
     const std::int64_t shift = 15 - std::int64_t{s.LeftMargin};
@@ -219,6 +220,21 @@ void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, ch
                     canvas.TextOut(s.LeftMargin + offset - 15, baseline(s) + 5,
                                    label(value, s.OxDigits, separator));
                 });
+}
+
+std::int64_t TraceScale::x(std::size_t k) const {
+    return place(state.Settings.LeftMargin, 1, scaled(state.Samples1[k], sx));
+}
+
+std::int64_t TraceScale::y(std::size_t k) const {
+    return place(baseline(state.Settings), -1, scaled(state.Samples2[k], sy));
+}
+
+TraceScale traceScale(const SharedState& state, double maximum) {
+    const PlotSettings& s = state.Settings;
+    const double sy = divide(areaHeight(s), maximum);
+    const double sx = divide(areaWidth(s), maximum);
+    return {state, sx, sy};
 }
 
 } // namespace kordel

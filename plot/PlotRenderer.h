@@ -3,6 +3,9 @@
 #include "acquisition/Udata1.h"
 #include "plot/Canvas.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace kordel {
 
 // Brush white, then the rectangle over the whole image, framed by whatever pen is set.
@@ -17,5 +20,23 @@ void DrawPlot(Canvas& canvas, const SharedState& state, bool showGrid, bool show
 void DrawGrid(Canvas& canvas, const SharedState& state);
 void DrawAxes(Canvas& canvas, const SharedState& state);
 void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, char separator);
+
+// The X labels alone, from Elapsed, as DrawAxisLabels draws them after the Y labels.
+void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator);
+
+// Where DrawPlot puts the trace's point k (below the pairs the series hold): channel 1 scaled
+// by sx from the left margin, channel 2 scaled by sy up from the bottom margin.
+struct TraceScale {
+    const SharedState& state;
+    double sx;
+    double sy;
+
+    std::int64_t x(std::size_t k) const;
+    std::int64_t y(std::size_t k) const;
+};
+
+// The trace's scale for the common maximum `maximum`, as DrawPlot takes it; fails as DrawPlot's
+// does. A picture of a growing run places its new segments with it.
+TraceScale traceScale(const SharedState& state, double maximum);
 
 } // namespace kordel

@@ -8,8 +8,7 @@ namespace kordel {
 
 namespace {
 
-constexpr std::int32_t RepaintIntervalMs = 50;
-constexpr double RepaintInterval = RepaintIntervalMs / 1000.0;
+constexpr double RepaintInterval = 0.050; // seconds
 
 bool isInput(const QEvent* event) {
     switch (event->type()) {
@@ -26,7 +25,7 @@ bool isInput(const QEvent* event) {
 
 } // namespace
 
-RunPacer::RunPacer(Clock& time, std::function<void()> showProgress)
+RunPacer::RunPacer(Clock& time, Progress showProgress)
     : time_(time), showProgress_(std::move(showProgress)), lastRepaint_(time.now()) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     qApp->installEventFilter(this);
@@ -38,24 +37,54 @@ RunPacer::~RunPacer() {
 }
 
 void RunPacer::wait(std::int32_t milliseconds) {
-    for (std::int32_t left = milliseconds; left > 0; left -= RepaintIntervalMs) {
-        time_.wait(std::min(left, RepaintIntervalMs));
-        repaintIfDue();
-    }
+    waitUntil(now() + milliseconds / 1000.0);
 }
 
-// A look at the clock after every pair: a pair can take 50 ms on a USB adapter.
-void RunPacer::pairRead(std::int32_t) {
-    repaintIfDue();
+// A repaint is started only when the time left is at least twice what a repaint typically takes
+// (the next may be slower, on a busy machine), so the wait still ends at its deadline however
+// slowly the window paints.
+void RunPacer::waitUntil(double deadline) {
+    waitedSincePair_ = true;
+    for (double due = lastRepaint_ + RepaintInterval; due < deadline;
+         due = lastRepaint_ + RepaintInterval) {
+        time_.waitUntil(due);
+        if (deadline - now() < 2 * typicalRepaint()) {
+            break;
+        }
+        repaint();
+    }
+    time_.waitUntil(deadline);
 }
 
-void RunPacer::repaintIfDue() {
-    if (now() - lastRepaint_ < RepaintInterval) {
-        return;
+void RunPacer::readingsStarted() {
+    readingsStart_ = now();
+}
+
+// With a pause the window repaints inside it. Without one it repaints between pairs, after a
+// look at the clock: a pair can take 50 ms on a USB adapter.
+void RunPacer::pairRead(std::int32_t pairs) {
+    pairs_ = pairs;
+    if (!waitedSincePair_ && now() - lastRepaint_ >= RepaintInterval) {
+        repaint();
     }
-    showProgress_();
+    waitedSincePair_ = false;
+}
+
+void RunPacer::repaint() {
+    const double start = now();
+    showProgress_(pairs_, readingsStart_ ? start - *readingsStart_ : 0.0);
     QCoreApplication::processEvents();
     lastRepaint_ = now();
+    repaintCosts_[repaints_++ % repaintCosts_.size()] = lastRepaint_ - start;
+}
+
+// The median of the last repaints: one slow repaint (the whole live picture drawn again) must
+// not keep the window from repainting for the rest of the run.
+double RunPacer::typicalRepaint() const {
+    const std::size_t known = std::min(repaints_, repaintCosts_.size());
+    std::array<double, 5> costs = repaintCosts_;
+    std::sort(costs.begin(), costs.begin() + known);
+    return known == 0 ? 0.0 : costs[known / 2];
 }
 
 bool RunPacer::eventFilter(QObject* watched, QEvent* event) {

@@ -7,10 +7,13 @@
 #include "ui/Centring.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
+#include "ui/ProgressCaption.h"
 #include "ui/RunPacer.h"
 #include "ui/ToolIcons.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
+
+#include <optional>
 
 namespace kordel {
 
@@ -68,6 +71,9 @@ TForm1::TForm1(SharedState& state, bool demo, Clock& clock)
     createToolBar();
     Image1 = new PlotImage(this);
     Image1->move(0, 40);
+    Image2 = new PlotImage(this);
+    Image2->move(0, 40);
+    Image2->hide();
     Memo1 = new ValueListView(list1_, this);
     Memo1->setGeometry(496, 40, 73, 417);
     Memo2 = new ValueListView(list2_, this);
@@ -164,10 +170,17 @@ void TForm1::Act() {
 void TForm1::Cl1() {
     const RunFields fields{textOf(Edit5), textOf(Edit6), textOf(Edit1),
                            textOf(Edit2), textOf(Edit3), textOf(Edit4)};
+    const QString caption = windowTitle();
+    std::optional<LivePlot> live;
+    if (liveView_) {
+        live.emplace(Image2->canvas(), state_, showGrid(), showAxes(), separator_);
+    }
     std::exception_ptr failure;
     bool localeChanged = false;
     {
-        RunPacer pacer(clock_, [this] { showLists(); });
+        RunPacer pacer(clock_, [&](std::int32_t pairs, double seconds) {
+            showProgress(live ? &*live : nullptr, pairs, seconds);
+        });
         try {
             performRun(fields, {state_, list1_, list2_, pacer, separator_, &pacer});
         } catch (...) {
@@ -175,6 +188,8 @@ void TForm1::Cl1() {
         }
         localeChanged = pacer.localeChanged();
     }
+    Image2->hide();
+    setWindowTitle(caption);
     showLists();
     if (localeChanged) {
         readDecimalSeparator();
@@ -189,8 +204,25 @@ void TForm1::drawPlot() {
     Canvas& canvas = Image1->canvas();
     clearImage(canvas, state_);
     Image1->update(); // painted later, with whatever the drawing reached
-    DrawPlot(canvas, state_, FNgr_->CheckBox2->isChecked(), FNgr_->CheckBox1->isChecked(),
-             separator_);
+    DrawPlot(canvas, state_, showGrid(), showAxes(), separator_);
+}
+
+bool TForm1::showGrid() const {
+    return FNgr_->CheckBox2->isChecked();
+}
+
+bool TForm1::showAxes() const {
+    return FNgr_->CheckBox1->isChecked();
+}
+
+void TForm1::showProgress(LivePlot* live, std::int32_t pairs, double seconds) {
+    showLists();
+    setWindowTitle(QString::fromStdString(progressCaption(pairs, state_.SampleCount, seconds)));
+    if (live != nullptr && pairs > 0) {
+        live->refresh(pairs, seconds);
+        Image2->show();
+        Image2->update();
+    }
 }
 
 void TForm1::showLists() {

@@ -3,6 +3,7 @@
 #include "acquisition/Clock.h"
 #include "acquisition/Udata1.h"
 #include "acquisition/ValueList.h"
+#include "plot/LivePlot.h"
 #include "ui/PlotImage.h"
 #include "ui/ValueListView.h"
 
@@ -39,6 +40,9 @@ public:
     // they are now. Throws Error when the drawing fails, leaving what was drawn.
     void drawPlot();
 
+    // Whether a run shows its picture forming in Image2 (on unless turned off).
+    void setLiveView(bool on) { liveView_ = on; }
+
     // Handlers.
     void Act();
     void Cl1();
@@ -56,6 +60,7 @@ public:
     QLabel* Label4;
     QLabel* Label5;
     PlotImage* Image1;
+    PlotImage* Image2; // the live view, over Image1 while a run lasts
     ValueListView* Memo1;
     ValueListView* Memo2;
     QGroupBox* GroupBox2;
@@ -84,6 +89,9 @@ private:
     void setTabOrder();
     void connectHandlers();
     void showLists();
+    void showProgress(LivePlot* live, std::int32_t pairs, double seconds);
+    bool showGrid() const;
+    bool showAxes() const;
     void readDecimalSeparator();
 
     SharedState& state_;
@@ -92,6 +100,7 @@ private:
     ValueList list2_;
     char separator_ = '.';
     bool activated_ = false;
+    bool liveView_ = true;
     TFSave* FSave_ = nullptr;
     TFNgr* FNgr_ = nullptr;
 };

@@ -104,6 +104,36 @@ TEST_F(RunTest, WaitsThePauseAfterEachPairAndMeasuresTheFullDuration) {
     EXPECT_DOUBLE_EQ(state.Elapsed, 75.0); // not cut to the seconds of a minute
 }
 
+// What the observer was told, with the list size and the time at that moment.
+class RecordingObserver : public RunObserver {
+public:
+    RecordingObserver(const ValueList& list, Clock& clock) : list_(list), clock_(clock) {}
+    void readingsStarted() override { told.push_back({0, list_.size(), clock_.now()}); }
+    void pairRead(std::int32_t pairs) override {
+        told.push_back({pairs, list_.size(), clock_.now()});
+    }
+
+    struct Told {
+        std::int32_t pairs; // 0 for the start of the readings
+        std::size_t lines;
+        double seconds;
+        bool operator==(const Told&) const = default;
+    };
+    std::vector<Told> told;
+
+private:
+    const ValueList& list_;
+    Clock& clock_;
+};
+
+TEST_F(RunTest, TellsTheObserverWhenTheReadingsStartAndEachPairBeforeItsPause) {
+    RecordingObserver observer(list2, clock);
+    performRun(fields(3, "250"), {state, list1, list2, clock, separator, &observer});
+    using Told = RecordingObserver::Told;
+    EXPECT_EQ(observer.told,
+              (std::vector<Told>{{0, 0, 1001.2}, {1, 1, 1001.2}, {2, 2, 1001.45}, {3, 3, 1001.7}}));
+}
+
 TEST_F(RunTest, NoPauseMeansNoWaitCall) {
     for (const char* pause : {"0", "-5"}) {
         clock.waits.clear();
