@@ -56,6 +56,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // The name, not the display name: Qt would append a display name to every window's caption.
     QApplication::setApplicationName(ApplicationTitle);
+    // Lets a Wayland shell tie the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kordel.Kordel"));
 
     SharedState state;
     SteadyClock clock;
