@@ -212,17 +212,9 @@ int measureWithoutWindow(const CommandLine& line, Clock& clock, const StopReques
         if (failure) {
             std::rethrow_exception(failure);
         }
-    } catch (const Error& error) {
+    } catch (const std::exception&) {
         follower.endProgress();
-        report(err, error.message());
-        return 1;
-    } catch (const std::bad_alloc&) {
-        follower.endProgress();
-        report(err, "Out of memory");
-        return 1;
-    } catch (const std::exception& error) {
-        follower.endProgress();
-        report(err, error.what());
+        report(err, messageOf(std::current_exception()));
         return 1;
     }
     return stop.requested ? stop.exitStatus() : 0;

@@ -1,6 +1,20 @@
 #include "Error.h"
 
+#include <new>
+
 namespace kordel {
+
+std::string messageOf(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Error& error) {
+        return error.message();
+    } catch (const std::bad_alloc&) {
+        return "Out of memory";
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
 
 std::string errorBoxText(std::string_view message) {
     std::string text(message);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ public:
 private:
     std::string message_;
 };
+
+// The text a failure shows: an Error's message, "Out of memory" for a failed allocation, else
+// what the exception says. Rethrows any other kind of exception.
+std::string messageOf(const std::exception_ptr& failure);
 
 // The error box closes a message with a full stop when it ends in a character above '.'.
 std::string errorBoxText(std::string_view message);

@@ -4,7 +4,6 @@
 #include "ui/ShownName.h"
 
 #include <QMessageBox>
-#include <new>
 
 namespace kordel {
 
@@ -20,15 +19,7 @@ void showErrorBox(QWidget* parent, const std::string& message) {
 }
 
 void showErrorOf(QWidget* parent, const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const Error& failure) {
-        showErrorBox(parent, failure.message());
-    } catch (const std::bad_alloc&) {
-        showErrorBox(parent, "Out of memory");
-    } catch (const std::exception& failure) {
-        showErrorBox(parent, failure.what());
-    }
+    showErrorBox(parent, messageOf(error));
 }
 
 } // namespace kordel

@@ -1,6 +1,8 @@
 #include "common/Error.h"
 
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
 
 namespace kordel {
 namespace {
@@ -26,6 +28,13 @@ INSTANTIATE_TEST_SUITE_P(
                     BoxCase{"already closed.", "already closed."},
                     BoxCase{"quoted ' '", "quoted ' '"}, BoxCase{"dash -", "dash -"},
                     BoxCase{"", ""}, BoxCase{"Нет файла", "Нет файла."}));
+
+TEST(MessageOf, IsTheTextEachKindOfFailureShows) {
+    EXPECT_EQ(messageOf(std::make_exception_ptr(Error(std::string("a\0b", 3)))),
+              std::string("a\0b", 3));
+    EXPECT_EQ(messageOf(std::make_exception_ptr(std::bad_alloc())), "Out of memory");
+    EXPECT_EQ(messageOf(std::make_exception_ptr(std::length_error("too long"))), "too long");
+}
 
 } // namespace
 } // namespace kordel
