@@ -339,7 +339,11 @@ protected:
         for (const int signal : sent) {
             kill(child, signal);
         }
-        [[maybe_unused]] const ssize_t went = write(go[1], "g", 1);
+        // Only a child that holds its signals back waits for this; any other may be gone
+        // already, and a write to a pipe nobody reads would end this process.
+        if (together) {
+            [[maybe_unused]] const ssize_t went = write(go[1], "g", 1);
+        }
         Outcome outcome;
         outcome.out = readAll(out[0]);
         int status = 0;
