@@ -74,9 +74,10 @@ void setTabOrder(std::initializer_list<QWidget*> order) {
     }
 }
 
-bool handledAsDialogWithoutDefaults(QWidget* dialog, const QKeyEvent* event) {
+bool handledAsDialogWithoutDefault(QWidget* dialog, QPushButton* cancel, const QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Escape:
+        cancel->click();
         return true;
     case Qt::Key_Enter:
     case Qt::Key_Return:

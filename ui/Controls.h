@@ -33,8 +33,8 @@ private:
 
 void setTabOrder(std::initializer_list<QWidget*> order);
 
-// The keys of a dialog without default or cancel button: Esc does nothing and Enter presses
-// the focused push button only. Returns whether the key was one of those.
-bool handledAsDialogWithoutDefaults(QWidget* dialog, const QKeyEvent* event);
+// The keys of a dialog without a default button: Esc presses `cancel` and Enter presses the
+// focused push button only. Returns whether the key was one of those.
+bool handledAsDialogWithoutDefault(QWidget* dialog, QPushButton* cancel, const QKeyEvent* event);
 
 } // namespace kordel

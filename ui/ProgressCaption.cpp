@@ -28,7 +28,7 @@ std::string progressCaption(std::int32_t pairs, std::int32_t total, double secon
                           std::to_string(percent) + " %)";
     if (pairs > 0 && pairs <= total) {
         const double left = seconds / pairs * (total - pairs);
-        caption += ", " + duration(std::llround(std::max(left, 0.0))) + " left";
+        caption += ", осталось " + duration(std::llround(std::max(left, 0.0)));
     }
     return caption;
 }

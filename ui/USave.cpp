@@ -112,7 +112,7 @@ void TFSave::hideEvent(QHideEvent* event) {
 }
 
 void TFSave::keyPressEvent(QKeyEvent* event) {
-    if (!handledAsDialogWithoutDefaults(this, event)) {
+    if (!handledAsDialogWithoutDefault(this, Button2, event)) {
         QDialog::keyPressEvent(event);
     }
 }

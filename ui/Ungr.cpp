@@ -107,7 +107,7 @@ void TFNgr::showEvent(QShowEvent* event) {
 }
 
 void TFNgr::keyPressEvent(QKeyEvent* event) {
-    if (!handledAsDialogWithoutDefaults(this, event)) {
+    if (!handledAsDialogWithoutDefault(this, Button2, event)) {
         QDialog::keyPressEvent(event);
     }
 }

@@ -86,7 +86,7 @@ TEST_P(LiveView, LeavesThePlotImageAndItsCanvasAsTheRunWithoutIt) {
     const bool readsPairs = GetParam().multiplier == "1";
     EXPECT_EQ(with.liveShown, readsPairs);
     if (readsPairs) {
-        EXPECT_TRUE(with.captions.contains("10 / 40 (25 %), 0:01 left"));
+        EXPECT_TRUE(with.captions.contains("10 / 40 (25 %), осталось 0:01"));
     }
 }
 

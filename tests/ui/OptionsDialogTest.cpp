@@ -112,15 +112,23 @@ TEST_F(OptionsDialog, OpensCentredOnTheMainWindowThenWhereItWasLeft) {
     EXPECT_EQ(focused, dialog.Button1);
 }
 
-TEST_F(OptionsDialog, EscapeDoesNothingAndEnterRightAfterOpeningConfirms) {
-    bool openAfterEscape = false;
+TEST_F(OptionsDialog, EscapeFromAnyControlCancelsAndEnterRightAfterOpeningConfirms) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{dialog.Button1, dialog.Edit2, dialog.CheckBox1}) {
+        bool openAfterEscape = true;
+        withDialogOpen([&] {
+            dialog.Edit2->setText("9");
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_Escape);
+            openAfterEscape = dialog.isVisible();
+        });
+        EXPECT_FALSE(openAfterEscape) << control->metaObject()->className();
+    }
+    EXPECT_EQ(settings.OxDivisions, 7);
     withDialogOpen([&] {
         dialog.Edit2->setText("9");
-        QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
-        openAfterEscape = dialog.isVisible();
         QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
     });
-    EXPECT_TRUE(openAfterEscape);
     EXPECT_EQ(settings.OxDivisions, 9);
 }
 

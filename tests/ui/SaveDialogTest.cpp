@@ -301,12 +301,20 @@ TEST_F(SaveDialog, AFailedWriteShowsTheErrorKeepsTheDialogAndTheEarlierFile) {
     EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
 }
 
-TEST_F(SaveDialog, EscAndEnterOutsideAButtonDoNothing) {
+TEST_F(SaveDialog, EnterOutsideAButtonDoesNothingAndEscFromAnyControlCancels) {
     dialog.Edit1->setText("ab");
     QTest::keyClick(dialog.Edit1, Qt::Key_Return);
-    QTest::keyClick(dialog.Edit1, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             dialog.Edit1, dialog.FileListBox1, dialog.DirectoryListBox1, dialog.DriveComboBox1,
+             dialog.CheckBox1, dialog.Button1}) {
+        dialog.show();
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible()) << control->metaObject()->className();
+    }
     EXPECT_TRUE(written().isEmpty());
+    dialog.show();
     dialog.Button2->setFocus();
     QTest::keyClick(dialog.Button2, Qt::Key_Return);
     EXPECT_FALSE(dialog.isVisible());
