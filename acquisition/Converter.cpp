@@ -2,6 +2,7 @@
 
 #include "vv55rWin.h"
 
+#include <array>
 #include <cmath>
 
 namespace kordel {
@@ -23,19 +24,41 @@ double ReadConverter(const SharedState& state) {
     return codeToVolts(ReadConverterCode(state));
 }
 
+namespace {
+
+using Access = RegisterAccess;
+using Kind = RegisterAccess::Kind;
+
+constexpr int Bits = 8;
+constexpr std::size_t AccessesPerBit = 3;
+constexpr std::size_t ReadingLength = 2 + Bits * AccessesPerBit;
+
+// Select, then for each bit: RTS raised, CTS read, RTS lowered; DTR back on at the end.
+std::array<Access, ReadingLength> readingAccesses(std::uint16_t base) {
+    const auto control = static_cast<std::uint16_t>(base + ModemControl);
+    const auto status = static_cast<std::uint16_t>(base + ModemStatus);
+    std::array<Access, ReadingLength> accesses{};
+    accesses.front() = {Kind::Out, control, 0};
+    for (std::size_t i = 0; i < Bits; ++i) {
+        accesses[1 + AccessesPerBit * i] = {Kind::Out, control, RtsBit};
+        accesses[2 + AccessesPerBit * i] = {Kind::In, status};
+        accesses[3 + AccessesPerBit * i] = {Kind::Out, control, 0};
+    }
+    accesses.back() = {Kind::Out, control, DtrBit};
+    return accesses;
+}
+
+} // namespace
+
 int ReadConverterCode(const SharedState& state) {
-    const std::uint16_t base = state.CurrentBase;
-    SelectConverter(state);
+    std::array<Access, ReadingLength> accesses = readingAccesses(state.CurrentBase);
+    PortTransfer(accesses);
     int code = 0;
-    for (int i = 0; i < 8; ++i) {
-        PortOut(base + ModemControl, RtsBit);
-        const std::uint8_t bit = PortIn(base + ModemStatus) & CtsBit;
-        PortOut(base + ModemControl, 0);
-        if (bit == CtsBit) {
-            code += 1 << (7 - i);
+    for (std::size_t i = 0; i < Bits; ++i) {
+        if ((accesses[2 + AccessesPerBit * i].value & CtsBit) == CtsBit) {
+            code += 1 << (Bits - 1 - i);
         }
     }
-    PortOut(base + ModemControl, DtrBit);
     return code;
 }
 

@@ -17,8 +17,12 @@ PortBus& bus() {
 
 } // namespace
 
-void usePortBus(PortBus& bus) {
+PortBusScope::PortBusScope(PortBus& bus) : previous_(currentBus) {
     currentBus = &bus;
+}
+
+PortBusScope::~PortBusScope() {
+    currentBus = previous_;
 }
 
 void PortAttach(std::uint16_t base) {
@@ -31,6 +35,10 @@ std::uint8_t PortIn(std::uint16_t address) {
 
 void PortOut(std::uint16_t address, std::uint8_t value) {
     bus().out(address, value);
+}
+
+void PortTransfer(std::span<RegisterAccess> accesses) {
+    bus().transfer(accesses);
 }
 
 } // namespace kordel

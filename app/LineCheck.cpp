@@ -116,7 +116,7 @@ void reportError(const Error& error, const LineCheckContext& context) {
 } // namespace
 
 int checkLines(const std::string& com1, const std::string& com2, const LineCheckContext& context) {
-    usePortBus(context.bus);
+    const PortBusScope useBus(context.bus);
     std::array<std::uint16_t, 2> bases{};
     try {
         bases = {portBase(com1), portBase(com2)};

@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
     }
 
     const std::unique_ptr<PortBus> bus = portBusFor(line);
-    usePortBus(*bus);
+    const PortBusScope useBus(*bus);
     if (line.action == CommandLine::Action::Measure) {
         return runWithoutWindow(argc, argv, line);
     }

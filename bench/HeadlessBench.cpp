@@ -24,7 +24,7 @@ void BM_HeadlessMillionPairRun(benchmark::State& bench) {
     const int null = open("/dev/null", O_WRONLY);
     resetPeakMemory();
     DemoBus bus;
-    usePortBus(bus);
+    const PortBusScope useDemo(bus);
     SetUpSkippingClock clock;
     StopRequest stop;
     double runSeconds = 0;

@@ -20,7 +20,7 @@ benchmark::Counter perPair() {
 
 void BM_BareReadingPairs(benchmark::State& bench) {
     DemoBus bus;
-    usePortBus(bus);
+    const PortBusScope useDemo(bus);
     SharedState state;
     testing_support::FakeClock clock;
     for (std::uint16_t base : {0x3F8, 0x2F8}) {
@@ -41,7 +41,7 @@ BENCHMARK(BM_BareReadingPairs)->Unit(benchmark::kMillisecond);
 
 void BM_RunPairs(benchmark::State& bench) {
     DemoBus bus;
-    usePortBus(bus);
+    const PortBusScope useDemo(bus);
     SharedState state;
     ValueList list1;
     ValueList list2;

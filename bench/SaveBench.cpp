@@ -21,7 +21,7 @@ constexpr int Pairs = 1'000'000;
 struct DemoRun {
     DemoRun() {
         DemoBus bus;
-        usePortBus(bus);
+        const PortBusScope useDemo(bus);
         testing_support::FakeClock clock;
         applyDefaults(state, 497, 313);
         performRun({"3F8", "2F8", std::to_string(Pairs), "0", "1", "1"},

@@ -75,7 +75,7 @@ BENCHMARK(BM_CallAgainstPseudoTerminal);
 void BM_CallsPerReading(benchmark::State& state) {
     CountingCalls calls;
     SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyS0"}}), NoSettle);
-    usePortBus(bus);
+    const PortBusScope useBus(bus);
     SharedState shared;
     shared.CurrentBase = Base;
     testing_support::FakeClock clock;
@@ -118,7 +118,7 @@ void readFromAdapter(benchmark::State& state, const std::string& driver, millise
     const int settle = settleFor(driver, milliseconds(1)).settleMilliseconds;
     SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyUSB0"}}, Nowhere),
                         SettleRule(settle, Nowhere));
-    usePortBus(bus);
+    const PortBusScope useBus(bus);
     SharedState shared;
     shared.CurrentBase = Base;
     testing_support::FakeClock setUpWaits;

@@ -23,7 +23,6 @@ namespace {
 // The three windows as start-up makes them, on the demo bus.
 struct DemoWindows {
     explicit DemoWindows(Clock& clock) : form(state, true, clock) {
-        usePortBus(bus);
         form.setDialogs(save, options);
         form.show();
     }
@@ -36,6 +35,7 @@ struct DemoWindows {
     }
 
     DemoBus bus;
+    PortBusScope useBus{bus};
     SharedState state;
     TForm1 form;
     TFSave save{form};

@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
     }
 
     DemoBus bus;
-    usePortBus(bus);
+    const PortBusScope useDemo(bus);
     SharedState state;
     SteadyClock clock;
     TForm1 Form1(state, true, clock);

@@ -32,8 +32,9 @@ int DemoBus::demoCode(int period, std::int64_t k) {
 }
 
 void DemoBus::attach(std::uint16_t base) {
-    for (const Uart& uart : uarts_) {
+    for (Uart& uart : uarts_) {
         if (uart.base == base) {
+            uart.attached = true;
             return;
         }
     }
@@ -66,7 +67,7 @@ PortDescription DemoBus::describe(std::uint16_t) const {
 
 DemoBus::Uart& DemoBus::uartAt(std::uint16_t address) {
     for (Uart& uart : uarts_) {
-        if (address >= uart.base && address < uart.base + 8) {
+        if (uart.attached && address >= uart.base && address < uart.base + 8) {
             return uart;
         }
     }

@@ -7,7 +7,8 @@
 
 namespace kordel {
 
-// Simulated UARTs at 3F8, 2F8, 3E8 and 2E8, with a simulated converter on the first two.
+// Simulated UARTs at 3F8, 2F8, 3E8 and 2E8, with a simulated converter on the first two; like
+// the other buses it serves a port's registers only once the port has been attached.
 // A converter is powered while its UART holds the break condition; clearing DTR latches the
 // next code, CTS shows the current bit while RTS is set, each fall of RTS moves to the next bit.
 class DemoBus final : public PortBus {
@@ -25,7 +26,8 @@ public:
 private:
     struct Uart {
         std::uint16_t base = 0;
-        int period = 0; // 0: no converter attached
+        int period = 0;        // 0: no converter attached
+        bool attached = false; // its registers answer only once a line set-up has asked for it
         std::uint8_t lineControl = 0;
         std::uint8_t modemControl = 0;
         std::int64_t conversions = 0;

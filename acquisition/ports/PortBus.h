@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace kordel {
@@ -14,6 +15,17 @@ struct PortDescription {
     std::string note; // a warning for the user, if any
 };
 
+// One register access of a sequence: a write of `value`, or a read whose byte lands in `value`.
+struct RegisterAccess {
+    enum class Kind : std::uint8_t { In, Out };
+
+    Kind kind;
+    std::uint16_t address;
+    std::uint8_t value = 0;
+
+    bool operator==(const RegisterAccess&) const = default;
+};
+
 // Byte access to the register blocks of serial ports. Failures throw kordel::Error.
 class PortBus {
 public:
@@ -24,9 +36,22 @@ public:
     virtual void attach(std::uint16_t base) = 0;
     virtual std::uint8_t in(std::uint16_t address) = 0;
     virtual void out(std::uint16_t address, std::uint8_t value) = 0;
+    // The accesses in their order, as one piece: a bus that can send a whole sequence at once
+    // knows its later writes when it answers a read. By default, one in() or out() each.
+    virtual void transfer(std::span<RegisterAccess> accesses);
     // The port at `base`, which has been attached.
     virtual PortDescription describe(std::uint16_t base) const = 0;
 };
+
+inline void PortBus::transfer(std::span<RegisterAccess> accesses) {
+    for (RegisterAccess& access : accesses) {
+        if (access.kind == RegisterAccess::Kind::In) {
+            access.value = in(access.address);
+        } else {
+            out(access.address, access.value);
+        }
+    }
+}
 
 // Register offsets from a port's base address.
 inline constexpr std::uint16_t LineControl = 3;

@@ -40,12 +40,10 @@ TEST(CodeToVolts, NeverRoundsUpAndStaysInRange) {
 
 class ConverterProtocol : public testing::Test {
 protected:
-    ConverterProtocol() {
-        usePortBus(bus);
-        state.CurrentBase = 0x3F8;
-    }
+    ConverterProtocol() { state.CurrentBase = 0x3F8; }
 
     RecordingBus bus;
+    PortBusScope useBus{bus};
     SharedState state;
     FakeClock clock;
 };

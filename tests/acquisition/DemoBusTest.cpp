@@ -14,8 +14,6 @@ using testing_support::FakeClock;
 
 class DemoConverters : public testing::Test {
 protected:
-    DemoConverters() { usePortBus(bus); }
-
     double read(std::uint16_t base) {
         state.CurrentBase = base;
         return ReadConverter(state);
@@ -26,6 +24,7 @@ protected:
     }
 
     DemoBus bus;
+    PortBusScope useBus{bus};
     SharedState state;
     FakeClock clock;
 };
@@ -53,6 +52,7 @@ TEST(DemoCode, FollowsTheSineOfItsPeriod) {
 }
 
 TEST_F(DemoConverters, ReadZeroWithoutBreakOrWithoutConverter) {
+    bus.attach(0x3F8);
     EXPECT_EQ(read(0x3F8), 0.0); // never set up: unpowered
     setUp(0x3E8);
     EXPECT_EQ(read(0x3E8), 0.0); // a UART with nothing attached

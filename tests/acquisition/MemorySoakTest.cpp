@@ -33,7 +33,7 @@ TEST(MemorySoak, AHundredRunsOfTenThousandPairsStayWithinTheFirstRunsFootprint) 
         GTEST_SKIP() << "the sanitizer's quarantine keeps freed memory resident";
     }
     DemoBus demo;
-    usePortBus(demo);
+    const PortBusScope useDemo(demo);
     SharedState state;
     applyDefaults(state, 497, 313);
     ValueList list1;

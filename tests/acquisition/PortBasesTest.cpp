@@ -46,7 +46,7 @@ TEST(PortBlocksRunTest, OverlapEndsTheRunAfterTheFieldsAreConvertedAndBeforeAnyL
     DemoBus demo;
     testing_support::RecordingBus bus;
     bus.inner = &demo;
-    usePortBus(bus);
+    const PortBusScope useRecording(bus);
     SharedState state;
     ValueList list1;
     ValueList list2;

@@ -23,7 +23,6 @@ class RunTest : public testing::Test {
 protected:
     RunTest() {
         bus.inner = &demo;
-        usePortBus(bus);
         applyDefaults(state, 497, 313);
     }
 
@@ -53,6 +52,7 @@ protected:
 
     DemoBus demo;
     RecordingBus bus;
+    PortBusScope useBus{bus};
     SharedState state;
     ValueList list1;
     ValueList list2;

@@ -108,8 +108,6 @@ private:
 
 class HeadlessRun : public testing::Test {
 protected:
-    HeadlessRun() { usePortBus(demo); }
-
     Outcome measure(const std::vector<std::string>& arguments) {
         CapturedStream out;
         CapturedStream err;
@@ -130,6 +128,7 @@ protected:
     QString pathOf(const char* name) const { return folder.filePath(name); }
 
     DemoBus demo;
+    PortBusScope useDemo{demo};
     StopRequest stop;
     std::unique_ptr<FakeClock> clock = std::make_unique<FakeClock>();
     QTemporaryDir folder;
@@ -234,7 +233,7 @@ TEST_F(HeadlessRun, APortFailingHalfWayStillLeavesTheCompletePairsInTheFiles) {
     testing_support::RecordingBus failing;
     failing.inner = &demo;
     failing.failAfter = 6 + 4 * 52 + 30; // set-up, four pairs, then half of a pair
-    usePortBus(failing);
+    const PortBusScope useFailing(failing);
     const std::string name = pathOf("ab").toStdString();
     const Outcome outcome = measure({"--demo", "--samples", "10", "--save", name});
     EXPECT_EQ(outcome.status, 1);

@@ -14,7 +14,6 @@ namespace kordel::testing_support {
 // The three windows as start-up makes them, on the demo bus and a clock that never sleeps.
 struct KordelWindows {
     KordelWindows() {
-        usePortBus(bus);
         Form1.setDialogs(FSave, FNgr);
         Form1.show();
     }
@@ -27,6 +26,7 @@ struct KordelWindows {
     }
 
     DemoBus bus;
+    PortBusScope useBus{bus};
     FakeClock clock;
     SharedState state;
     TForm1 Form1{state, true, clock};

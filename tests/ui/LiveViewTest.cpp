@@ -51,7 +51,7 @@ protected:
         TForm1& form = windows.Form1;
         RecordingBus bus;
         bus.inner = &windows.bus;
-        usePortBus(bus);
+        const PortBusScope useRecording(bus);
         form.setLiveView(live);
         windows.run("30", "20");
         bus.log.clear();

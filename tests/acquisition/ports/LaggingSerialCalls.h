@@ -33,6 +33,7 @@ public:
         if (base == demoBases.end()) {
             return ENOENT;
         }
+        converters.attach(base->second);
         fd = nextFd++;
         ports[fd] = Port{base->second, 0, 0, {{nanoseconds::min(), false}}};
         return 0;

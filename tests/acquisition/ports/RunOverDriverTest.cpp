@@ -51,7 +51,7 @@ public:
 class RunOverDriverTest : public testing::Test {
 protected:
     std::string runError(PortBus& bus, const std::string& samples) {
-        usePortBus(bus);
+        const PortBusScope useBus(bus);
         try {
             performRun({"3F8", "2F8", samples, "0", "1", "1"}, {state, list1, list2, clock});
         } catch (const Error& error) {

@@ -33,9 +33,7 @@ class SerialDriverBusTest : public testing::Test {
 protected:
     explicit SerialDriverBusTest(DeviceBindings bindings = {{0x3F8, Usb}}, int settle = 0)
         : bus(calls, SerialPortLocator(calls, std::move(bindings), Nowhere),
-              SettleRule(settle, Nowhere), timer) {
-        usePortBus(bus);
-    }
+              SettleRule(settle, Nowhere), timer) {}
 
     void setUp(std::uint16_t base) {
         state.CurrentBase = base;
@@ -50,6 +48,7 @@ protected:
     FakeSerialCalls calls;
     FakeSettleClock timer;
     SerialDriverBus bus;
+    PortBusScope useBus{bus};
     SharedState state;
     FakeClock clock;
 };
