@@ -1,7 +1,7 @@
 #include "DemoBus.h"
 
+#include "acquisition/ports/NoSerialPort.h"
 #include "common/Error.h"
-#include "common/NumberText.h"
 
 #include <cmath>
 #include <numbers>
@@ -11,7 +11,7 @@ namespace kordel {
 namespace {
 
 [[noreturn]] void noPortAt(std::uint16_t address) {
-    throw Error("No serial port at address " + hexText(address));
+    throw noSerialPort(address);
 }
 
 bool falls(std::uint8_t before, std::uint8_t after, std::uint8_t bit) {
@@ -67,7 +67,7 @@ PortDescription DemoBus::describe(std::uint16_t) const {
 
 DemoBus::Uart& DemoBus::uartAt(std::uint16_t address) {
     for (Uart& uart : uarts_) {
-        if (uart.attached && address >= uart.base && address < uart.base + 8) {
+        if (uart.attached && address >= uart.base && address < uart.base + RegisterBlock) {
             return uart;
         }
     }

@@ -58,11 +58,15 @@ inline constexpr std::uint16_t LineControl = 3;
 inline constexpr std::uint16_t ModemControl = 4;
 inline constexpr std::uint16_t ModemStatus = 6;
 
-// Each port takes the 8 addresses from its base on; two different bases closer than that would
-// mix the registers of two ports.
+// Each port takes the 8 addresses from its base on.
+inline constexpr std::uint16_t RegisterBlock = 8;
+// The highest base whose block ends by FFFF.
+inline constexpr std::uint16_t HighestBase = 0x10000 - RegisterBlock;
+
+// Two different bases closer than a block would mix the registers of two ports.
 inline bool blocksOverlap(std::uint16_t base1, std::uint16_t base2) {
     const std::uint16_t apart = base1 - base2;
-    return base1 != base2 && (apart < 8 || apart > 0xFFF8);
+    return base1 != base2 && (apart < RegisterBlock || apart > HighestBase);
 }
 
 inline constexpr std::uint8_t BreakBit = 0x40;

@@ -1,7 +1,7 @@
 #include "RawIoBus.h"
 
+#include "acquisition/ports/NoSerialPort.h"
 #include "common/Error.h"
-#include "common/NumberText.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,12 +9,6 @@
 #include <unistd.h>
 
 namespace kordel {
-
-namespace {
-
-constexpr std::uint16_t RegisterCount = 8;
-
-} // namespace
 
 RawIoBus::RawIoBus(SerialPortLocator locator, std::string portFile)
     : locator(std::move(locator)), portFile(std::move(portFile)) {}
@@ -29,7 +23,7 @@ RawIoBus::~RawIoBus() {
 void RawIoBus::attach(std::uint16_t base) {
     if (!bases.contains(base)) {
         if (!locator.deviceAt(base)) {
-            throw Error("No serial port at address " + hexText(base));
+            throw noSerialPort(base);
         }
         bases.insert(base);
     }
@@ -64,8 +58,8 @@ PortDescription RawIoBus::describe(std::uint16_t) const {
 
 void RawIoBus::checkServed(std::uint16_t address) const {
     auto block = bases.upper_bound(address);
-    if (fd < 0 || block == bases.begin() || address - *std::prev(block) >= RegisterCount) {
-        throw Error("No serial port at address " + hexText(address));
+    if (fd < 0 || block == bases.begin() || address - *std::prev(block) >= RegisterBlock) {
+        throw noSerialPort(address);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "SerialDriverBus.h"
 
+#include "acquisition/ports/NoSerialPort.h"
 #include "common/Error.h"
-#include "common/NumberText.h"
 
 #include <filesystem>
 #include <sys/ioctl.h>
@@ -10,14 +10,8 @@ namespace kordel {
 
 namespace {
 
-constexpr std::uint16_t RegisterCount = 8;
-
 int modemLine(std::uint8_t bit) {
     return bit == DtrBit ? TIOCM_DTR : TIOCM_RTS;
-}
-
-Error noSerialPort(std::uint16_t address) {
-    return Error("No serial port at address " + hexText(address));
 }
 
 // Two names of one device, such as a link in /dev/serial/by-id and the device it points to,
@@ -159,7 +153,7 @@ SerialDriverBus::registerAt(std::uint16_t address) {
     if (block != attached.begin()) {
         --block;
         const std::uint16_t offset = address - block->first;
-        if (offset < RegisterCount && block->second->fd >= 0) {
+        if (offset < RegisterBlock && block->second->fd >= 0) {
             return {block->second, offset};
         }
     }
