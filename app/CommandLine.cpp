@@ -3,6 +3,7 @@
 #include "acquisition/ports/PortBus.h"
 #include "common/NumberText.h"
 
+#include <QCommandLineParser>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -14,9 +15,64 @@ namespace kordel {
 
 namespace {
 
-// The highest base whose 8 registers end by FFFF.
-constexpr std::uint16_t HighestBase = 0xFFF8;
 constexpr int LongestSettle = 1000; // ms
+constexpr std::size_t HelpColumn = 22;
+constexpr std::size_t UsageWidth = 78;
+
+// What an option is for, which decides the options it goes with.
+enum class Use {
+    Port,    // how the ports are reached: taken by the buses that list it
+    Mode,    // --check, --samples: what to do instead of opening the window
+    Address, // the port addresses, for the line check and the run without windows
+    Run,     // the run without windows only
+    Answer,  // answered without doing anything else
+};
+
+struct Option {
+    std::string_view name;
+    std::string_view value; // what the help calls the value; empty for a flag
+    Use use;
+    std::string_view help;                     // a line per line of the help
+    std::string CommandLine::*field = nullptr; // where the text of a window field goes
+    bool repeats = false;
+    std::string_view needs = {}; // what a refusal says it needs, when more than the value
+};
+
+// Every option but the bus flags, in the order the help lists them.
+const std::vector<Option>& options() {
+    static const std::vector<Option> table{
+        {"--device", "ADDR=PATH", Use::Port,
+         "use serial device PATH for the port at hexadecimal\n"
+         "address ADDR, e.g. --device 3F8=/dev/ttyUSB0",
+         nullptr, true},
+        {"--settle", "MS", Use::Port,
+         "wait MS milliseconds (0 to 1000) after a line change before\n"
+         "reading CTS, on every serial device; by default the wait is\n"
+         "chosen per device from its driver (0 where none is needed)",
+         nullptr, false, "MS, whole milliseconds from 0 to 1000"},
+        {"--check", "", Use::Mode,
+         "check both converter lines without a window, then exit:\n"
+         "0 when both ports could be driven, else 1"},
+        {"--samples", "N", Use::Mode,
+         "measure N pairs without a window: channel 1, a tab and\n"
+         "channel 2 on standard output, one line per pair",
+         &CommandLine::samples},
+        {"--pause", "MS", Use::Run, "wait MS milliseconds after each pair (default 0)",
+         &CommandLine::pause},
+        {"--multiplier1", "K", Use::Run, "multiply channel 1 by the integer K (default 1)",
+         &CommandLine::multiplier1},
+        {"--multiplier2", "K", Use::Run, "multiply channel 2 by the integer K (default 1)",
+         &CommandLine::multiplier2},
+        {"--com1", "HEX", Use::Address, "port address of channel 1 (default 3F8)",
+         &CommandLine::com1},
+        {"--com2", "HEX", Use::Address, "port address of channel 2 (default 2F8)",
+         &CommandLine::com2},
+        {"--save", "NAME", Use::Run, "write NAME(1).txt, NAME(2).txt and NAME.bmp instead"},
+        {"--help", "", Use::Answer, "show this text"},
+        {"--version", "", Use::Answer, "show the version"},
+    };
+    return table;
+}
 
 CommandLine refused(std::string reason) {
     CommandLine line;
@@ -24,6 +80,89 @@ CommandLine refused(std::string reason) {
     line.reason = std::move(reason);
     return line;
 }
+
+// "a", "a or b", "a, b or c"
+std::string listed(const std::vector<std::string_view>& items, std::string_view conjunction) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == items.size() ? " " + std::string(conjunction) + " " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+// ---- tokens ----
+
+QString nameOf(std::string_view option) {
+    return QString::fromLatin1(option.substr(2).data(), static_cast<qsizetype>(option.size() - 2));
+}
+
+// Every byte as one character, so that a value comes back byte for byte, whatever the encoding
+// of a path.
+QStringList tokens(const std::vector<std::string>& arguments) {
+    QStringList list{QStringLiteral("kordel")};
+    for (const std::string& argument : arguments) {
+        list << QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    }
+    return list;
+}
+
+std::string bytesOf(const QString& token) {
+    return token.toLatin1().toStdString();
+}
+
+void addOptions(QCommandLineParser& parser) {
+    for (const BusChoice& bus : busChoices()) {
+        if (!bus.flag.empty()) {
+            parser.addOption(QCommandLineOption(nameOf(bus.flag)));
+        }
+    }
+    for (const Option& option : options()) {
+        QCommandLineOption parsed(nameOf(option.name));
+        if (!option.value.empty()) {
+            parsed.setValueName(QString::fromLatin1(option.value.data(), option.value.size()));
+        }
+        parser.addOption(parsed);
+    }
+}
+
+const Option* optionNamed(std::string_view name) {
+    const auto found = std::find_if(options().begin(), options().end(),
+                                    [name](const Option& option) { return option.name == name; });
+    return found == options().end() ? nullptr : &*found;
+}
+
+std::string needsValue(const Option& option) {
+    return std::string(option.name) + " needs " +
+           std::string(option.needs.empty() ? option.value : option.needs);
+}
+
+// The parser fails on an unknown option, or on a value missing at the end of the line.
+std::string tokenError(const QCommandLineParser& parser,
+                       const std::vector<std::string>& arguments) {
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+        const std::string name = bytesOf(unknown.front());
+        return "unknown option '" + std::string(name.size() == 1 ? "-" : "--") + name + "'";
+    }
+    if (const Option* option = optionNamed(arguments.back()); option && !option->value.empty()) {
+        return needsValue(*option);
+    }
+    std::string text = bytesOf(parser.errorText());
+    if (text.ends_with('.')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+bool isSet(const QCommandLineParser& parser, std::string_view option) {
+    return parser.isSet(nameOf(option));
+}
+
+std::string valueOf(const QCommandLineParser& parser, std::string_view option) {
+    return bytesOf(parser.value(nameOf(option)));
+}
+
+// ---- the ports ----
 
 // ADDR=PATH, ADDR of 1 to 4 hexadecimal digits as typed in the port fields.
 std::optional<std::pair<std::uint16_t, std::string>> parseBinding(const std::string& text) {
@@ -47,6 +186,32 @@ std::string absolutePath(const std::string& path) {
     return error ? path : absolute.string();
 }
 
+std::optional<std::string> addBinding(DeviceBindings& bindings, const std::string& text) {
+    const auto binding = parseBinding(text);
+    if (!binding) {
+        return "malformed binding '" + text + "': expected ADDR=PATH, ADDR hexadecimal up to FFFF";
+    }
+    if (binding->first > HighestBase) {
+        return "address " + hexText(binding->first) +
+               " is too high: a port's 8 registers must end by FFFF";
+    }
+    if (!bindings.emplace(binding->first, absolutePath(binding->second)).second) {
+        return "address " + hexText(binding->first) + " is bound twice";
+    }
+    return std::nullopt;
+}
+
+// Two bindings closer than a port's register block would mix the lines of two devices.
+std::optional<std::string> overlappingBindings(const DeviceBindings& bindings) {
+    for (auto next = bindings.begin(); next != bindings.end(); ++next) {
+        if (next != bindings.begin() && blocksOverlap(std::prev(next)->first, next->first)) {
+            return "bindings " + hexText(std::prev(next)->first) + " and " + hexText(next->first) +
+                   " overlap: each port takes the 8 addresses from its base on";
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<int> parseSettle(const std::string& text) {
     int milliseconds = 0;
     const char* const end = text.data() + text.size();
@@ -58,156 +223,209 @@ std::optional<int> parseSettle(const std::string& text) {
     return milliseconds;
 }
 
-// Two bindings closer than a port's 8 registers would mix the lines of two devices.
-std::optional<std::string> overlappingBindings(const DeviceBindings& bindings) {
-    for (auto next = bindings.begin(); next != bindings.end(); ++next) {
-        if (next != bindings.begin() && blocksOverlap(std::prev(next)->first, next->first)) {
-            return "bindings " + hexText(std::prev(next)->first) + " and " + hexText(next->first) +
-                   " overlap: each port takes the 8 addresses from its base on";
+std::string servesOnly(std::string_view option) {
+    std::vector<std::string_view> takers;
+    std::vector<std::string_view> others;
+    for (const BusChoice& bus : busChoices()) {
+        (bus.takesOption(option) ? takers : others).push_back(bus.name);
+    }
+    return std::string(option) + " serves only " + listed(takers, "and") + ", not " +
+           listed(others, "or");
+}
+
+const BusChoice* chosenBus(const QCommandLineParser& parser, std::string& reason) {
+    std::vector<std::string_view> flags;
+    const BusChoice* chosen = &busChoices().front();
+    for (const BusChoice& bus : busChoices()) {
+        if (!bus.flag.empty() && isSet(parser, bus.flag)) {
+            flags.push_back(bus.flag);
+            chosen = &bus;
+        }
+    }
+    if (flags.size() > 1) {
+        reason = listed(flags, "and") + " exclude each other";
+        return nullptr;
+    }
+    return chosen;
+}
+
+std::optional<std::string> choosePorts(const QCommandLineParser& parser, CommandLine& line) {
+    std::string reason;
+    const BusChoice* bus = chosenBus(parser, reason);
+    if (bus == nullptr) {
+        return reason;
+    }
+    line.bus = bus->kind;
+    for (const QString& binding : parser.values(QStringLiteral("device"))) {
+        if (auto refusal = addBinding(line.devices, bytesOf(binding))) {
+            return refusal;
+        }
+    }
+    if (isSet(parser, "--settle") && !(line.settle = parseSettle(valueOf(parser, "--settle")))) {
+        return needsValue(*optionNamed("--settle"));
+    }
+    for (const Option& option : options()) {
+        if (option.use == Use::Port && isSet(parser, option.name) &&
+            !bus->takesOption(option.name)) {
+            return servesOnly(option.name);
+        }
+    }
+    return overlappingBindings(line.devices);
+}
+
+// ---- what to do ----
+
+// --samples makes the line a run without windows, the only one the run's options serve.
+std::optional<std::string> chooseAction(const QCommandLineParser& parser, CommandLine& line) {
+    const bool check = isSet(parser, "--check");
+    const bool samples = isSet(parser, "--samples");
+    if (check && samples) {
+        return "--samples and --check exclude each other";
+    }
+    line.action = check     ? CommandLine::Action::Check
+                  : samples ? CommandLine::Action::Measure
+                            : CommandLine::Action::Run;
+    for (const Option& option : options()) {
+        if (option.use == Use::Run && !samples && isSet(parser, option.name)) {
+            return std::string(option.name) + " needs --samples";
+        }
+    }
+    for (const Option& option : options()) {
+        if (option.use == Use::Address && line.action == CommandLine::Action::Run &&
+            isSet(parser, option.name)) {
+            return "--com1 and --com2 serve only --samples and --check";
         }
     }
     return std::nullopt;
 }
 
-struct TextOption {
-    const char* name;
-    const char* value; // what the usage calls the value
-    std::string* text;
-    bool runOnly; // means something only to a run without windows
-};
-
-// The options that take a text, with where each text goes.
-std::vector<TextOption> textOptions(CommandLine& line, std::string& save) {
-    return {{"--com1", "HEX", &line.com1, false},
-            {"--com2", "HEX", &line.com2, false},
-            {"--samples", "N", &line.samples, false},
-            {"--pause", "MS", &line.pause, true},
-            {"--multiplier1", "K", &line.multiplier1, true},
-            {"--multiplier2", "K", &line.multiplier2, true},
-            {"--save", "NAME", &save, true}};
-}
-
-const TextOption* textOption(const std::vector<TextOption>& options, const std::string& name) {
-    const auto found = std::find_if(options.begin(), options.end(),
-                                    [&](const TextOption& option) { return name == option.name; });
-    return found == options.end() ? nullptr : &*found;
-}
-
-// --samples makes the line a run without windows, the only one the run's options serve.
-CommandLine withRunOptions(CommandLine line, const std::vector<const TextOption*>& given,
-                           const std::string& save) {
-    const auto isGiven = [&](std::string_view name) {
-        return std::any_of(given.begin(), given.end(),
-                           [&](const TextOption* option) { return option->name == name; });
-    };
-    if (!isGiven("--samples")) {
-        for (const TextOption* option : given) {
-            if (option->runOnly) {
-                return refused(std::string(option->name) + " needs --samples");
-            }
+void takeFields(const QCommandLineParser& parser, CommandLine& line) {
+    for (const Option& option : options()) {
+        if (option.field != nullptr && isSet(parser, option.name)) {
+            line.*option.field = valueOf(parser, option.name);
         }
-        if (line.action == CommandLine::Action::Run && (isGiven("--com1") || isGiven("--com2"))) {
-            return refused("--com1 and --com2 serve only --samples and --check");
-        }
-    } else if (line.action == CommandLine::Action::Check) {
-        return refused("--samples and --check exclude each other");
-    } else if (line.action == CommandLine::Action::Run) {
-        line.action = CommandLine::Action::Measure;
     }
-    if (isGiven("--save")) {
-        line.save = save;
+    if (isSet(parser, "--save")) {
+        line.save = valueOf(parser, "--save");
     }
-    return line;
 }
+
+// ---- the help ----
+
+std::string usageOf(const Option& option) {
+    std::string text = "[" + std::string(option.name);
+    if (!option.value.empty()) {
+        text += " " + std::string(option.value);
+    }
+    return text + (option.repeats ? "]..." : "]");
+}
+
+// `words` after `first`, wrapped at the usage width onto lines that start with `indent`.
+std::string wrapped(std::string first, const std::vector<std::string>& words,
+                    const std::string& indent) {
+    std::string text;
+    std::string line = std::move(first);
+    for (const std::string& word : words) {
+        if (line.size() + 1 + word.size() > UsageWidth) {
+            text += line + "\n";
+            line = indent;
+        } else {
+            line += " ";
+        }
+        line += word;
+    }
+    return text + line + "\n";
+}
+
+// The options of the given uses in the table's order, then `last`.
+std::vector<std::string> usagesOf(std::initializer_list<Use> uses, std::string last = "") {
+    std::vector<std::string> words;
+    for (const Option& option : options()) {
+        if (std::find(uses.begin(), uses.end(), option.use) != uses.end()) {
+            words.push_back(usageOf(option));
+        }
+    }
+    if (!last.empty()) {
+        words.push_back(std::move(last));
+    }
+    return words;
+}
+
+std::string portsSynopsis() {
+    std::vector<std::string_view> flags;
+    for (const BusChoice& bus : busChoices()) {
+        if (!bus.flag.empty()) {
+            flags.push_back(bus.flag);
+        }
+    }
+    std::string buses;
+    for (const std::string_view flag : flags) {
+        buses += (buses.empty() ? "[" : " | ") + std::string(flag);
+    }
+    std::vector<std::string> words{buses + "]"};
+    const std::vector<std::string> portOptions = usagesOf({Use::Port});
+    words.insert(words.end(), portOptions.begin(), portOptions.end());
+    return wrapped("PORTS:", words, "       ");
+}
+
+std::string helpLine(std::string_view name, std::string_view value, std::string_view help) {
+    std::string label = "  " + std::string(name);
+    if (!value.empty()) {
+        label += " " + std::string(value);
+    }
+    std::string text =
+        label + std::string(HelpColumn - std::min(HelpColumn - 1, label.size()), ' ');
+    for (std::size_t start = 0; start <= help.size();) {
+        const std::size_t end = std::min(help.find('\n', start), help.size());
+        text += (start == 0 ? "" : std::string(HelpColumn, ' ')) +
+                std::string(help.substr(start, end - start)) + "\n";
+        start = end + 1;
+    }
+    return text;
+}
+
+const std::string Indent(14, ' '); // under the first option of a usage line
 
 } // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    QCommandLineParser parser;
+    addOptions(parser);
+    if (!parser.parse(tokens(arguments))) {
+        return refused(tokenError(parser, arguments));
+    }
+    if (const QStringList rest = parser.positionalArguments(); !rest.isEmpty()) {
+        return refused("unexpected argument '" + bytesOf(rest.front()) + "'");
+    }
     CommandLine line;
-    std::string save;
-    const std::vector<TextOption> options = textOptions(line, save);
-    std::vector<const TextOption*> given;
-    for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
-        if (*argument == "--help") {
-            line.action = CommandLine::Action::ShowHelp;
-        } else if (*argument == "--check") {
-            line.action = CommandLine::Action::Check;
-        } else if (*argument == "--version") {
-            line.action = CommandLine::Action::ShowVersion;
-        } else if (*argument == "--demo" || *argument == "--raw-io") {
-            const BusKind bus = *argument == "--demo" ? BusKind::Demo : BusKind::RawIo;
-            if (line.bus != BusKind::SerialDriver && line.bus != bus) {
-                return refused("--demo and --raw-io exclude each other");
-            }
-            line.bus = bus;
-        } else if (*argument == "--device") {
-            if (++argument == arguments.end()) {
-                return refused("--device needs ADDR=PATH");
-            }
-            const auto binding = parseBinding(*argument);
-            if (!binding) {
-                return refused("malformed binding '" + *argument +
-                               "': expected ADDR=PATH, ADDR hexadecimal up to FFFF");
-            }
-            if (binding->first > HighestBase) {
-                return refused("address " + hexText(binding->first) +
-                               " is too high: a port's 8 registers must end by FFFF");
-            }
-            if (!line.devices.emplace(binding->first, absolutePath(binding->second)).second) {
-                return refused("address " + hexText(binding->first) + " is bound twice");
-            }
-        } else if (const TextOption* option = textOption(options, *argument)) {
-            if (++argument == arguments.end()) {
-                return refused(std::string(option->name) + " needs " + option->value);
-            }
-            *option->text = *argument;
-            given.push_back(option);
-        } else if (*argument == "--settle") {
-            if (++argument == arguments.end() || !(line.settle = parseSettle(*argument))) {
-                return refused("--settle needs MS, whole milliseconds from 0 to 1000");
-            }
-        } else {
-            return refused("unknown option '" + *argument + "'");
+    if (isSet(parser, "--help") || isSet(parser, "--version")) {
+        line.action = isSet(parser, "--help") ? CommandLine::Action::ShowHelp
+                                              : CommandLine::Action::ShowVersion;
+        return line;
+    }
+    for (const auto& rule : {choosePorts, chooseAction}) {
+        if (const auto reason = rule(parser, line)) {
+            return refused(*reason);
         }
     }
-    if (!line.devices.empty() && line.bus != BusKind::SerialDriver) {
-        return refused("--device serves only the serial driver, not --demo or --raw-io");
-    }
-    if (line.settle && line.bus != BusKind::SerialDriver) {
-        return refused("--settle serves only the serial driver, not --demo or --raw-io");
-    }
-    if (const auto overlap = overlappingBindings(line.devices)) {
-        return refused(*overlap);
-    }
-    return withRunOptions(std::move(line), given, save);
+    takeFields(parser, line);
+    return line;
 }
 
 std::string usageText() {
-    return "Usage: kordel [PORTS]                  the main window\n"
-           "       kordel --check [--com1 HEX] [--com2 HEX] [PORTS]\n"
-           "       kordel --samples N [--pause MS] [--multiplier1 K] [--multiplier2 K]\n"
-           "              [--com1 HEX] [--com2 HEX] [--save NAME] [PORTS]\n"
-           "PORTS: [--demo | --raw-io] [--device ADDR=PATH]... [--settle MS]\n"
-           "  (no option)         reach the ports through the serial driver\n"
-           "  --check             check both converter lines without a window, then exit:\n"
-           "                      0 when both ports could be driven, else 1\n"
-           "  --demo              simulated ports and converters\n"
-           "  --device ADDR=PATH  use serial device PATH for the port at hexadecimal\n"
-           "                      address ADDR, e.g. --device 3F8=/dev/ttyUSB0\n"
-           "  --settle MS         wait MS milliseconds (0 to 1000) after a line change before\n"
-           "                      reading CTS, on every serial device; by default the wait is\n"
-           "                      chosen per device from its driver (0 where none is needed)\n"
-           "  --raw-io            direct I/O port access through /dev/port (needs the rights)\n"
-           "  --samples N         measure N pairs without a window: channel 1, a tab and\n"
-           "                      channel 2 on standard output, one line per pair\n"
-           "  --pause MS          wait MS milliseconds after each pair (default 0)\n"
-           "  --multiplier1 K     multiply channel 1 by the integer K (default 1)\n"
-           "  --multiplier2 K     multiply channel 2 by the integer K (default 1)\n"
-           "  --com1 HEX          port address of channel 1 (default 3F8)\n"
-           "  --com2 HEX          port address of channel 2 (default 2F8)\n"
-           "  --save NAME         write NAME(1).txt, NAME(2).txt and NAME.bmp instead\n"
-           "  --help              show this text\n"
-           "  --version           show the version\n";
+    std::string text =
+        "Usage: kordel [PORTS]                  the main window\n" +
+        wrapped("       kordel --check", usagesOf({Use::Address}, "[PORTS]"), Indent) +
+        wrapped("       kordel --samples N", usagesOf({Use::Run, Use::Address}, "[PORTS]"),
+                Indent) +
+        portsSynopsis();
+    for (const BusChoice& bus : busChoices()) {
+        text += helpLine(bus.flag.empty() ? "(no option)" : bus.flag, "", bus.help);
+    }
+    for (const Option& option : options()) {
+        text += helpLine(option.name, option.value, option.help);
+    }
+    return text;
 }
 
 std::string versionText() {
@@ -228,7 +446,7 @@ std::optional<int> answerWithoutWindows(const CommandLine& line, std::ostream& o
         out << versionText();
         return 0;
     case CommandLine::Action::Refuse:
-        err << "kordel: " << line.reason << '\n' << usageText();
+        err << "kordel: " << line.reason << "\nTry 'kordel --help' for more information.\n";
         return UsageErrorStatus;
     }
     return UsageErrorStatus;

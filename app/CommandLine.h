@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/ports/SerialPortLocator.h"
+#include "app/BusChoice.h"
 
 #include <optional>
 #include <ostream>
@@ -8,13 +9,6 @@
 #include <vector>
 
 namespace kordel {
-
-// How register reads and writes reach the ports.
-enum class BusKind {
-    SerialDriver, // the kernel's serial driver, the default
-    Demo,         // simulated ports and converters
-    RawIo,        // the I/O space through /dev/port
-};
 
 // What the command line asks for.
 struct CommandLine {

@@ -1,7 +1,4 @@
 #include "acquisition/Udata1.h"
-#include "acquisition/ports/DemoBus.h"
-#include "acquisition/ports/RawIoBus.h"
-#include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/vv55rWin.h"
 #include "app/CommandLine.h"
 #include "app/HeadlessRun.h"
@@ -15,25 +12,6 @@
 #include <iostream>
 #include <memory>
 
-namespace {
-
-std::unique_ptr<kordel::PortBus> portBusFor(const kordel::CommandLine& line) {
-    using namespace kordel;
-    switch (line.bus) {
-    case BusKind::Demo:
-        return std::make_unique<DemoBus>();
-    case BusKind::RawIo:
-        return std::make_unique<RawIoBus>(SerialPortLocator(systemSerialCalls(), line.devices));
-    case BusKind::SerialDriver:
-        break;
-    }
-    return std::make_unique<SerialDriverBus>(systemSerialCalls(),
-                                             SerialPortLocator(systemSerialCalls(), line.devices),
-                                             SettleRule(line.settle));
-}
-
-} // namespace
-
 int main(int argc, char* argv[]) {
     using namespace kordel;
     const CommandLine line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -41,13 +19,13 @@ int main(int argc, char* argv[]) {
         return *status;
     }
     if (line.action == CommandLine::Action::Check) {
-        const std::unique_ptr<PortBus> bus = portBusFor(line);
+        const std::unique_ptr<PortBus> bus = makePortBus(line);
         SteadyClock clock;
         return checkLines(line.com1, line.com2,
                           {*bus, clock, systemSettleClock(), std::cout, std::cerr});
     }
 
-    const std::unique_ptr<PortBus> bus = portBusFor(line);
+    const std::unique_ptr<PortBus> bus = makePortBus(line);
     const PortBusScope useBus(*bus);
     if (line.action == CommandLine::Action::Measure) {
         return runWithoutWindow(argc, argv, line);

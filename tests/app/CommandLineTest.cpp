@@ -36,11 +36,14 @@ INSTANTIATE_TEST_SUITE_P(
                     BusForm{{"--device", "3F8=/dev/ttyUSB0"}, BusKind::SerialDriver}));
 
 TEST(CommandLineTest, BindingsAreRepeatableAndTakeAddressesAsTypedInThePortFields) {
-    const CommandLine line = parseCommandLine(
-        {"--device", "3f8=/dev/ttyUSB0", "--device", "02F8=/dev/ttyUSB0", "--device", "E=/x=y"});
+    const CommandLine line =
+        parseCommandLine({"--device", "3f8=/dev/ttyUSB0", "--device", "02F8=/dev/ttyUSB0",
+                          "--device", "E=/x=y", "--device=2E8=/dev/\xff"});
     ASSERT_EQ(line.action, Action::Run);
-    EXPECT_EQ(line.devices,
-              (DeviceBindings{{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "/dev/ttyUSB0"}, {0x00E, "/x=y"}}));
+    EXPECT_EQ(line.devices, (DeviceBindings{{0x3F8, "/dev/ttyUSB0"},
+                                            {0x2F8, "/dev/ttyUSB0"},
+                                            {0x00E, "/x=y"},
+                                            {0x2E8, "/dev/\xff"}}));
 }
 
 TEST(CommandLineTest, RelativeBindingPathsAreMadeAbsoluteWhenRead) {
@@ -126,14 +129,15 @@ struct Refusal {
 
 class RefusalTest : public testing::TestWithParam<Refusal> {};
 
-TEST_P(RefusalTest, PrintsOneLineReasonAndUsageThenExitsWithTwo) {
+TEST_P(RefusalTest, PrintsOneLineReasonAndWhereTheHelpIsThenExitsWithTwo) {
     const CommandLine line = parseCommandLine(GetParam().arguments);
     ASSERT_EQ(line.action, Action::Refuse);
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(answerWithoutWindows(line, out, err), 2);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "kordel: " + GetParam().reason + "\n" + usageText());
+    EXPECT_EQ(err.str(),
+              "kordel: " + GetParam().reason + "\nTry 'kordel --help' for more information.\n");
 }
 
 const std::string Malformed = "': expected ADDR=PATH, ADDR hexadecimal up to FFFF";

@@ -1,0 +1,63 @@
+#include "BusChoice.h"
+
+#include "acquisition/ports/DemoBus.h"
+#include "acquisition/ports/RawIoBus.h"
+#include "acquisition/ports/SerialDriverBus.h"
+#include "app/CommandLine.h"
+
+#include <algorithm>
+
+namespace kordel {
+
+namespace {
+
+std::unique_ptr<PortBus> serialDriverBus(const CommandLine& line) {
+    return std::make_unique<SerialDriverBus>(systemSerialCalls(),
+                                             SerialPortLocator(systemSerialCalls(), line.devices),
+                                             SettleRule(line.settle));
+}
+
+std::unique_ptr<PortBus> demoBus(const CommandLine&) {
+    return std::make_unique<DemoBus>();
+}
+
+std::unique_ptr<PortBus> rawIoBus(const CommandLine& line) {
+    return std::make_unique<RawIoBus>(SerialPortLocator(systemSerialCalls(), line.devices));
+}
+
+} // namespace
+
+bool BusChoice::takesOption(std::string_view option) const {
+    return std::find(takes.begin(), takes.end(), option) != takes.end();
+}
+
+const std::vector<BusChoice>& busChoices() {
+    static const std::vector<BusChoice> choices{
+        {BusKind::SerialDriver,
+         "",
+         "the serial driver",
+         "reach the ports through the serial driver",
+         {"--device", "--settle"},
+         serialDriverBus},
+        {BusKind::Demo, "--demo", "--demo", "simulated ports and converters", {}, demoBus},
+        {BusKind::RawIo,
+         "--raw-io",
+         "--raw-io",
+         "direct I/O port access through /dev/port (needs the rights)",
+         {},
+         rawIoBus},
+    };
+    return choices;
+}
+
+const BusChoice& busChoice(BusKind kind) {
+    const auto& choices = busChoices();
+    return *std::find_if(choices.begin(), choices.end(),
+                         [kind](const BusChoice& choice) { return choice.kind == kind; });
+}
+
+std::unique_ptr<PortBus> makePortBus(const CommandLine& line) {
+    return busChoice(line.bus).make(line);
+}
+
+} // namespace kordel
