@@ -189,7 +189,8 @@ int measureWithoutWindow(const CommandLine& line, Clock& clock, const StopReques
     applyDefaults(state, PlotImageSize.width(), PlotImageSize.height());
     ValueList list1;
     ValueList list2;
-    const char separator = localeDecimalSeparator();
+    // Standard output is read by other programs; the files are as the window saves them.
+    const char separator = line.save ? localeDecimalSeparator() : '.';
     RunFollower follower(state, list1, list2, clock, out, err, !line.save);
     try {
         // Found out before the run, not after hours of it.

@@ -141,11 +141,15 @@ TEST_F(HeadlessRun, PrintsEachPairAsTheValueListsShowIt) {
     EXPECT_EQ(outcome.err, "");
 }
 
-TEST_F(HeadlessRun, ValuesTakeTheLocaleDecimalSeparatorAndTheMultipliers) {
+TEST_F(HeadlessRun, StandardOutputTakesAFullStopAndTheFilesTheLocaleSeparator) {
     QLocale::setDefault(QLocale(QLocale::German));
-    const Outcome outcome = measure({"--demo", "--samples", "3", "--multiplier2", "0"});
+    const Outcome printed = measure({"--demo", "--samples", "3", "--multiplier2", "0"});
+    const std::string name = pathOf("ab").toStdString();
+    measure({"--demo", "--samples", "3", "--multiplier2", "0", "--save", name});
     QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(outcome.out, "2,509\t0\n2,725\t0\n2,921\t0\n");
+    EXPECT_EQ(printed.out, "2.509\t0\n2.725\t0\n2.921\t0\n");
+    EXPECT_EQ(fileText(pathOf("ab(1).txt")), "2,509\r\n2,725\r\n2,921\r\n");
+    EXPECT_EQ(fileText(pathOf("ab(2).txt")), "0\r\n0\r\n0\r\n");
 }
 
 TEST_F(HeadlessRun, SavesTheListsAndThePlotUnderTheNameAndPrintsNothing) {
