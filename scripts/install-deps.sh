@@ -1,17 +1,31 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kordel needs to build, test and run; does nothing when all are there.
+# Installs the Debian packages Kordel needs; does nothing when all are there.
+# Usage: install-deps.sh [--build]: with --build only what building and starting Kordel needs
+# (scripts/demo.sh), else also what the tests, benchmarks and package checks need.
 set -euo pipefail
 
+# The test framework is among them because configuring the build looks for it.
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libxcb1-dev
-    xvfb xauth
-    libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
-    xvfb xauth xdotool
+    libgtest-dev libgmock-dev
     fonts-liberation fonts-dejavu-core
-    dpkg-dev desktop-file-utils appstream man-db groff-base
 )
+case "${1:-}" in
+--build) ;;
+"")
+    packages+=(
+        libbenchmark-dev
+        clang libclang-rt-14-dev
+        xvfb xauth xdotool
+        dpkg-dev desktop-file-utils appstream man-db groff-base
+    )
+    ;;
+*)
+    echo "usage: install-deps.sh [--build]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
