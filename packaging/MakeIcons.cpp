@@ -1,60 +1,41 @@
-// Writes the application icon: the Options tool-button picture, enlarged pixel for pixel.
-// Usage: kordel_make_icons DIRECTORY SIZE...; writes DIRECTORY/SIZE.png for each size (a
-// multiple of 16) and DIRECTORY/scalable.svg.
+// Writes the application icon at the hicolor sizes: below 128 pixels the Options tool-button
+// picture enlarged pixel for pixel, which stays sharp there; from 128 on the scalable icon
+// drawn at the size.
+// Usage: kordel_make_icons SVG DIRECTORY SIZE...; writes DIRECTORY/SIZE.png for each size.
 
 #include "ui/ToolIcons.h"
 
-#include <QColor>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QTextStream>
+#include <QImageReader>
 #include <iostream>
 
 namespace {
 
 constexpr int PictureSize = 16;
+constexpr int DrawnFrom = 128;
 
-QImage picture() {
+// Each picture pixel becomes a square of whole pixels, with no blending between neighbours.
+QImage enlargedPicture(int size) {
+    if (size % PictureSize != 0) {
+        return {};
+    }
     return kordel::optionsIcon()
         .pixmap(PictureSize, PictureSize)
         .toImage()
-        .convertToFormat(QImage::Format_ARGB32);
+        .convertToFormat(QImage::Format_ARGB32)
+        .scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
-// Each picture pixel becomes a square of whole pixels, with no blending between neighbours.
-bool writePng(const QImage& image, int size, const QString& path) {
-    return image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-        .save(path, "PNG");
-}
-
-// One rectangle per run of equal pixels in a row; transparent pixels are left out.
-bool writeSvg(const QImage& image, const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
+QImage drawnIcon(const QString& svg, int size) {
+    QImageReader reader(svg);
+    reader.setScaledSize(QSize(size, size));
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        std::cerr << "kordel_make_icons: " << svg.toStdString() << ": "
+                  << reader.errorString().toStdString() << '\n';
     }
-    QTextStream svg(&file);
-    svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PictureSize << "\" height=\""
-        << PictureSize << "\" viewBox=\"0 0 " << PictureSize << ' ' << PictureSize
-        << "\" shape-rendering=\"crispEdges\">\n";
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width();) {
-            const QRgb colour = image.pixel(x, y);
-            int end = x + 1;
-            while (end < image.width() && image.pixel(end, y) == colour) {
-                ++end;
-            }
-            if (qAlpha(colour) != 0) {
-                svg << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << end - x
-                    << "\" height=\"1\" fill=\"" << QColor(colour).name() << "\"/>\n";
-            }
-            x = end;
-        }
-    }
-    svg << "</svg>\n";
-    svg.flush();
-    return svg.status() == QTextStream::Ok && file.error() == QFile::NoError;
+    return image;
 }
 
 } // namespace
@@ -62,24 +43,20 @@ bool writeSvg(const QImage& image, const QString& path) {
 int main(int argc, char* argv[]) {
     QGuiApplication application(argc, argv);
     const QStringList arguments = QGuiApplication::arguments().mid(1);
-    if (arguments.size() < 2) {
-        std::cerr << "usage: kordel_make_icons DIRECTORY SIZE...\n";
+    if (arguments.size() < 3) {
+        std::cerr << "usage: kordel_make_icons SVG DIRECTORY SIZE...\n";
         return 2;
     }
-    const QString directory = arguments.first();
-    const QImage image = picture();
-    for (const QString& size : arguments.mid(1)) {
+    const QString& svg = arguments[0];
+    const QString& directory = arguments[1];
+    for (const QString& size : arguments.mid(2)) {
         const int pixels = size.toInt();
-        if (pixels <= 0 || pixels % PictureSize != 0 ||
-            !writePng(image, pixels, directory + '/' + size + ".png")) {
+        const QImage icon = pixels >= DrawnFrom ? drawnIcon(svg, pixels) : enlargedPicture(pixels);
+        if (pixels <= 0 || icon.isNull() || !icon.save(directory + '/' + size + ".png", "PNG")) {
             std::cerr << "kordel_make_icons: cannot write the " << size.toStdString()
                       << " pixel icon\n";
             return 1;
         }
-    }
-    if (!writeSvg(image, directory + "/scalable.svg")) {
-        std::cerr << "kordel_make_icons: cannot write the scalable icon\n";
-        return 1;
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kordel needs; does nothing when all are there.
 # Usage: install-deps.sh [--build]: with --build only what building and starting Kordel needs
-# (scripts/demo.sh), else also what the tests, benchmarks and package checks need.
+# (scripts/demo.sh), else also what the tests, benchmarks, the icons drawn from SVG and the
+# package checks need.
 set -euo pipefail
 
 # The test framework is among them because configuring the build looks for it.
@@ -18,7 +19,8 @@ case "${1:-}" in
         libbenchmark-dev
         clang libclang-rt-14-dev
         xvfb xauth xdotool
-        dpkg-dev desktop-file-utils appstream man-db groff-base
+        libqt6svg6
+        dpkg-dev desktop-file-utils appstream man-db groff-base lintian
     )
     ;;
 *)

@@ -18,7 +18,8 @@ fi
 
 echo "== Install and package"
 # What `cmake --install` puts in a prefix, checked with the freedesktop tools; then, as root, the
-# Debian package: installed with apt, run from the PATH, purged, and nothing may be left.
+# Debian package: checked with lintian, installed with apt, run from the PATH, purged, and
+# nothing may be left.
 version=$(build/app/kordel --version)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -27,6 +28,8 @@ cmake --install build --prefix "$prefix" >/dev/null
 diff -u - <(cd "$prefix" && find . -type f -o -type l | sort) <<'END'
 ./bin/kordel
 ./share/applications/org.kordel.Kordel.desktop
+./share/doc/kordel/changelog.gz
+./share/doc/kordel/copyright
 ./share/icons/hicolor/128x128/apps/org.kordel.Kordel.png
 ./share/icons/hicolor/16x16/apps/org.kordel.Kordel.png
 ./share/icons/hicolor/256x256/apps/org.kordel.Kordel.png
@@ -43,6 +46,8 @@ metainfo="$prefix/share/metainfo/org.kordel.Kordel.metainfo.xml"
 appstreamcli validate --no-net "$metainfo"
 grep -q "<release version=\"${version#kordel }\"" "$metainfo" ||
     { echo "The metainfo has no release entry for $version"; exit 1; }
+zcat "$prefix/share/doc/kordel/changelog.gz" | sed -n 1p | grep -qF "kordel (${version#kordel })" ||
+    { echo "The changelog's latest entry is not $version"; exit 1; }
 manual="$prefix/share/man/man1/kordel.1.gz"
 warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
 [ -z "$warnings" ] || { echo "$warnings"; echo "The manual page renders with warnings"; exit 1; }
@@ -57,6 +62,8 @@ else
     rm -f build/kordel_*.deb
     (cd build && cpack -G DEB >"$stage/cpack.log" 2>&1) || { cat "$stage/cpack.log"; exit 1; }
     package=$(echo "$PWD"/build/kordel_*.deb)
+    # Debian's own checks of a package; an error or a warning fails the run.
+    lintian --fail-on error,warning "$package"
     if dpkg-query -W -f='${Status}' kordel 2>/dev/null | grep -q "ok installed"; then
         echo "Purging the kordel package left from an earlier run"
         apt-get purge -y -qq kordel >/dev/null
@@ -71,7 +78,8 @@ else
     apt-get purge -y -qq kordel >"$stage/apt.log" 2>&1 || { cat "$stage/apt.log"; exit 1; }
     left=$(while read -r path; do [ ! -e "$path" ] || echo "$path"; done <"$stage/new-paths")
     [ -z "$left" ] || { echo "The package left behind:"; echo "$left"; exit 1; }
-    echo "$(basename "$package"): installed, ran $version from the PATH, purged; nothing left"
+    echo "$(basename "$package"): lintian clean, installed, ran $version from the PATH," \
+        "purged; nothing left"
 fi
 rm -rf "$stage"
 trap - EXIT

@@ -1,14 +1,20 @@
 #include "ui/ToolIcons.h"
 
-#include <QFile>
 #include <QImage>
-#include <QXmlStreamReader>
+#include <QImageReader>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace kordel {
 namespace {
 
 const QString IconDirectory = QStringLiteral(ICON_DIRECTORY);
+
+// The plot's colours.
+constexpr QRgb White = qRgb(255, 255, 255);
+constexpr QRgb Red = qRgb(255, 0, 0);
+constexpr QRgb Green = qRgb(0, 128, 0);
+constexpr QRgb Black = qRgb(0, 0, 0);
 
 QImage optionsPicture() {
     return optionsIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -41,42 +47,55 @@ TEST_P(PngIcon, IsTheOptionsPictureWithEveryPixelASquareOfItsColour) {
     EXPECT_EQ(firstDifference(icon.convertToFormat(QImage::Format_ARGB32), optionsPicture()), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(HicolorSizes, PngIcon, testing::Values(16, 32, 48, 64, 128, 256));
+INSTANTIATE_TEST_SUITE_P(SmallSizes, PngIcon, testing::Values(16, 32, 48, 64));
 
-// Paints the SVG's rectangles, the only shapes it has, on a transparent raster of its size.
-QImage paintedSvg(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QImage image;
-    QXmlStreamReader svg(&file);
-    while (!svg.atEnd()) {
-        if (svg.readNext() != QXmlStreamReader::StartElement) {
-            continue;
-        }
-        const auto attributes = svg.attributes();
-        const auto number = [&](const char* name) { return attributes.value(name).toInt(); };
-        if (svg.name() == QStringLiteral("svg")) {
-            image = QImage(number("width"), number("height"), QImage::Format_ARGB32);
-            image.fill(Qt::transparent);
-        } else if (svg.name() == QStringLiteral("rect")) {
-            const QRgb colour = QColor(attributes.value("fill")).rgba();
-            for (int y = number("y"); y < number("y") + number("height"); ++y) {
-                for (int x = number("x"); x < number("x") + number("width"); ++x) {
-                    image.setPixel(x, y, colour);
-                }
+struct DrawnCase {
+    const char* file;
+    int size;
+};
+
+void PrintTo(const DrawnCase& drawn, std::ostream* out) {
+    *out << drawn.file << " at " << drawn.size << " px";
+}
+
+class DrawnIcon : public testing::TestWithParam<DrawnCase> {};
+
+// The plot's trace, grid and axes in the window's colours, each line wide enough at the size to
+// hold pixels of its pure colour, the trace across most of the icon and the corners left clear.
+TEST_P(DrawnIcon, IsThePlotsTraceOnItsGridInTheWindowsColours) {
+    const int size = GetParam().size;
+    QImageReader reader(IconDirectory + '/' + GetParam().file);
+    reader.setScaledSize(QSize(size, size));
+    const QImage icon = reader.read().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(icon.size(), QSize(size, size)) << reader.errorString().toStdString();
+    std::map<QRgb, int> counts;
+    QRect trace;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            ++counts[icon.pixel(x, y)];
+            if (icon.pixel(x, y) == Red) {
+                trace |= QRect(x, y, 1, 1);
             }
         }
     }
-    return svg.hasError() ? QImage() : image;
+    const auto share = [&](QRgb colour) {
+        return static_cast<double>(counts[colour]) / (size * size);
+    };
+    EXPECT_GT(share(White), 0.5);
+    EXPECT_GT(share(Red), 0.05);
+    EXPECT_GT(share(Green), 0.01);
+    EXPECT_GT(share(Black), 0.02);
+    EXPECT_GT(trace.width(), size / 2);
+    EXPECT_GT(trace.height(), size / 2);
+    EXPECT_GT(counts.size(), 16U) << "no blended edges: a pixel picture enlarged";
+    for (const QPoint corner : {QPoint(0, 0), QPoint(size - 1, size - 1)}) {
+        EXPECT_EQ(qAlpha(icon.pixel(corner)), 0);
+    }
 }
 
-TEST(SvgIcon, PaintsExactlyTheOptionsPicture) {
-    const QImage icon = paintedSvg(IconDirectory + "/scalable.svg");
-    ASSERT_EQ(icon.size(), QSize(16, 16));
-    EXPECT_EQ(firstDifference(icon, optionsPicture()), "");
-}
+INSTANTIATE_TEST_SUITE_P(LargeSizesAndScalable, DrawnIcon,
+                         testing::Values(DrawnCase{"128.png", 128}, DrawnCase{"256.png", 256},
+                                         DrawnCase{"scalable.svg", 512}));
 
 } // namespace
 } // namespace kordel
