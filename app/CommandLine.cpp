@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
+#include "acquisition/PortBases.h"
 #include "acquisition/ports/PortBus.h"
+#include "common/Error.h"
 #include "common/NumberText.h"
 
 #include <QCommandLineParser>
@@ -162,6 +164,23 @@ std::string valueOf(const QCommandLineParser& parser, std::string_view option) {
     return bytesOf(parser.value(nameOf(option)));
 }
 
+bool isInteger(const std::string& text, Use use) {
+    try {
+        if (use == Use::Address) {
+            portBase(text);
+        } else {
+            parseInteger(text);
+        }
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+std::string notAnInteger(std::string_view option, const std::string& text) {
+    return std::string(option) + ": " + errorBoxText(notAnIntegerText(text));
+}
+
 // ---- the ports ----
 
 // ADDR=PATH, ADDR of 1 to 4 hexadecimal digits as typed in the port fields.
@@ -261,8 +280,14 @@ std::optional<std::string> choosePorts(const QCommandLineParser& parser, Command
             return refusal;
         }
     }
-    if (isSet(parser, "--settle") && !(line.settle = parseSettle(valueOf(parser, "--settle")))) {
-        return needsValue(*optionNamed("--settle"));
+    if (isSet(parser, "--settle")) {
+        const std::string settle = valueOf(parser, "--settle");
+        if (!isInteger(settle, Use::Port)) {
+            return notAnInteger("--settle", settle);
+        }
+        if (!(line.settle = parseSettle(settle))) {
+            return needsValue(*optionNamed("--settle"));
+        }
     }
     for (const Option& option : options()) {
         if (option.use == Use::Port && isSet(parser, option.name) &&
@@ -299,15 +324,21 @@ std::optional<std::string> chooseAction(const QCommandLineParser& parser, Comman
     return std::nullopt;
 }
 
-void takeFields(const QCommandLineParser& parser, CommandLine& line) {
+// The fields' texts stay as typed, for the run's own conversion; one that is no integer at all
+// is a wrong command line, found before any line is touched.
+std::optional<std::string> takeFields(const QCommandLineParser& parser, CommandLine& line) {
     for (const Option& option : options()) {
         if (option.field != nullptr && isSet(parser, option.name)) {
             line.*option.field = valueOf(parser, option.name);
+            if (!isInteger(line.*option.field, option.use)) {
+                return notAnInteger(option.name, line.*option.field);
+            }
         }
     }
     if (isSet(parser, "--save")) {
         line.save = valueOf(parser, "--save");
     }
+    return std::nullopt;
 }
 
 // ---- the help ----
@@ -403,12 +434,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                                               : CommandLine::Action::ShowVersion;
         return line;
     }
-    for (const auto& rule : {choosePorts, chooseAction}) {
+    for (const auto& rule : {choosePorts, chooseAction, takeFields}) {
         if (const auto reason = rule(parser, line)) {
             return refused(*reason);
         }
     }
-    takeFields(parser, line);
     return line;
 }
 

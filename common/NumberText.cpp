@@ -221,9 +221,13 @@ std::int32_t parseInteger(std::string_view text) {
     const auto prefix = hexPrefixLength(rest);
     const auto value = prefix ? hexadecimalValue(rest.substr(*prefix)) : decimalValue(rest);
     if (!value) {
-        throw Error("'" + std::string(text) + "' is not a valid integer value");
+        throw Error(notAnIntegerText(text));
     }
     return *value;
+}
+
+std::string notAnIntegerText(std::string_view text) {
+    return "'" + std::string(text) + "' is not a valid integer value";
 }
 
 std::string generalText(long double value, char separator) {

@@ -10,6 +10,9 @@ namespace kordel {
 // hexadecimal pattern of at most 8 significant digits. Throws Error otherwise.
 std::int32_t parseInteger(std::string_view text);
 
+// The message of that error for `text`.
+std::string notAnIntegerText(std::string_view text);
+
 // Shortest plain or exponent form with at most 15 significant digits.
 std::string generalText(long double value, char separator = '.');
 

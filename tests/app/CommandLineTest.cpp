@@ -77,9 +77,9 @@ TEST(CommandLineTest, CheckTakesTheSameBusOptionsAsARun) {
 TEST(CommandLineTest, PortAddressesKeepTheirTextForTheFieldConversion) {
     EXPECT_EQ(parseCommandLine({}).com1, "3F8");
     EXPECT_EQ(parseCommandLine({}).com2, "2F8");
-    const CommandLine line = parseCommandLine({"--check", "--com2", "zz", "--com1", "2e8"});
+    const CommandLine line = parseCommandLine({"--check", "--com2", "0Fc", "--com1", "2e8"});
     EXPECT_EQ(line.com1, "2e8");
-    EXPECT_EQ(line.com2, "zz");
+    EXPECT_EQ(line.com2, "0Fc");
 }
 
 TEST(CommandLineTest, SamplesAskForARunWithoutWindowsWithTheMainWindowsDefaults) {
@@ -95,13 +95,13 @@ TEST(CommandLineTest, SamplesAskForARunWithoutWindowsWithTheMainWindowsDefaults)
 
 TEST(CommandLineTest, RunOptionsKeepTheirTextsForTheFieldConversion) {
     const CommandLine line =
-        parseCommandLine({"--pause", " 5", "--samples", "1.5", "--multiplier1", "$10",
-                          "--multiplier2", "", "--save", "runs/a b", "--com1", "2e8"});
+        parseCommandLine({"--pause", " 5", "--samples", "x1F", "--multiplier1", "$10",
+                          "--multiplier2", "-0", "--save", "runs/a b", "--com1", "2e8"});
     EXPECT_EQ(line.action, Action::Measure);
-    EXPECT_EQ(line.samples, "1.5");
+    EXPECT_EQ(line.samples, "x1F");
     EXPECT_EQ(line.pause, " 5");
     EXPECT_EQ(line.multiplier1, "$10");
-    EXPECT_EQ(line.multiplier2, "");
+    EXPECT_EQ(line.multiplier2, "-0");
     EXPECT_EQ(line.save, "runs/a b");
     EXPECT_EQ(line.com1, "2e8");
 }
@@ -180,7 +180,17 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--settle", "+3"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
         Refusal{{"--settle", "1001"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
         Refusal{{"--demo", "--settle", "2"},
-                "--settle serves only the serial driver, not --demo or --raw-io"}));
+                "--settle serves only the serial driver, not --demo or --raw-io"},
+        Refusal{{"--settle", "abc"}, "--settle: 'abc' is not a valid integer value."},
+        Refusal{{"--samples", "abc"}, "--samples: 'abc' is not a valid integer value."},
+        Refusal{{"--samples", "1.5"}, "--samples: '1.5' is not a valid integer value."},
+        Refusal{{"--samples", "5", "--com1", "zz"}, "--com1: 'zz' is not a valid integer value."},
+        Refusal{{"--check", "--com2", ""}, "--com2: '' is not a valid integer value."},
+        Refusal{{"--samples", "5", "--pause", "1 "}, "--pause: '1 ' is not a valid integer value."},
+        Refusal{{"--samples", "5", "--multiplier1", "x"},
+                "--multiplier1: 'x' is not a valid integer value."},
+        Refusal{{"--samples", "5", "--multiplier2", "0.5"},
+                "--multiplier2: '0.5' is not a valid integer value."}));
 
 } // namespace
 } // namespace kordel

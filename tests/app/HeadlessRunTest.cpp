@@ -190,26 +190,16 @@ TEST_P(HeadlessError, SaysWhatTheErrorBoxWouldAndExitsWithOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, HeadlessError,
-    testing::Values(
-        ErrorCase{{"--samples", "1.5"}, "kordel: '1.5' is not a valid integer value.\n"},
-        ErrorCase{{"--samples", "5", "--com1", "zz"},
-                  "kordel: '$zz' is not a valid integer value.\n"},
-        ErrorCase{{"--samples", "5", "--com2", ""}, "kordel: '$' is not a valid integer value.\n"},
-        ErrorCase{{"--samples", "5", "--pause", "1 "},
-                  "kordel: '1 ' is not a valid integer value.\n"},
-        ErrorCase{{"--samples", "5", "--multiplier1", "x"},
-                  "kordel: 'x' is not a valid integer value.\n"},
-        ErrorCase{{"--samples", "5", "--multiplier2", "0.5"},
-                  "kordel: '0.5' is not a valid integer value.\n"},
-        ErrorCase{{"--samples", "-1"}, "kordel: Range check error.\n"},
-        ErrorCase{{"--samples", "268435456"}, "kordel: Range check error.\n"},
-        ErrorCase{{"--samples", "5", "--com2", "300"}, "kordel: No serial port at address 300.\n"},
-        ErrorCase{{"--samples", "5", "--save", "a"},
-                  "kordel: Введите имя файла\n\r(более одного символа)\n"},
-        ErrorCase{{"--samples", "5", "--save", "я"},
-                  "kordel: Введите имя файла\n\r(более одного символа)\n"},
-        ErrorCase{{"--samples", "5", "--save", "DIR/none/ab"},
-                  "kordel: Cannot create file DIR/none/ab(1).txt.\n"}));
+    testing::Values(ErrorCase{{"--samples", "-1"}, "kordel: Range check error.\n"},
+                    ErrorCase{{"--samples", "268435456"}, "kordel: Range check error.\n"},
+                    ErrorCase{{"--samples", "5", "--com2", "300"},
+                              "kordel: No serial port at address 300.\n"},
+                    ErrorCase{{"--samples", "5", "--save", "a"},
+                              "kordel: Введите имя файла\n\r(более одного символа)\n"},
+                    ErrorCase{{"--samples", "5", "--save", "я"},
+                              "kordel: Введите имя файла\n\r(более одного символа)\n"},
+                    ErrorCase{{"--samples", "5", "--save", "DIR/none/ab"},
+                              "kordel: Cannot create file DIR/none/ab(1).txt.\n"}));
 
 TEST_F(HeadlessRun, AFailedWriteToStandardOutputIsAnError) {
     const int full = open("/dev/full", O_WRONLY);
@@ -411,10 +401,10 @@ Outcome runProgram(const std::vector<std::string>& arguments) {
 }
 
 TEST(KordelProgram, RunsWithoutADisplayAndKeepsStandardErrorToItsOwnMessages) {
-    const Outcome outcome = runProgram({"--demo", "--samples", "x"});
+    const Outcome outcome = runProgram({"--demo", "--samples", "-1"});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "kordel: 'x' is not a valid integer value.\n");
+    EXPECT_EQ(outcome.err, "kordel: Range check error.\n");
 }
 
 TEST(KordelProgram, MisuseExitsWithTwo) {
