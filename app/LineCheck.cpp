@@ -16,26 +16,24 @@ namespace kordel {
 
 namespace {
 
-using std::chrono::nanoseconds;
-
 constexpr int TimedCalls = 20;
 constexpr int Readings = 16;
 constexpr int ReadingsPerLine = 4;
 constexpr int AllSet = 255;
 
-std::string millisecondsText(nanoseconds time) {
+std::string millisecondsText(double seconds) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f ms", static_cast<double>(time.count()) / 1e6);
+    std::snprintf(text, sizeof text, "%.3f ms", seconds * 1000);
     return text;
 }
 
 // The median of `TimedCalls` calls of `call` (the upper one of the middle two).
-nanoseconds medianTime(SettleClock& timer, const std::function<void(int)>& call) {
-    std::vector<nanoseconds> times;
+double medianTime(Clock& clock, const std::function<void(int)>& call) {
+    std::vector<double> times;
     for (int i = 0; i < TimedCalls; ++i) {
-        const nanoseconds start = timer.now();
+        const double start = clock.now();
         call(i);
-        times.push_back(timer.now() - start);
+        times.push_back(clock.now() - start);
     }
     std::nth_element(times.begin(), times.begin() + TimedCalls / 2, times.end());
     return times[TimedCalls / 2];
@@ -53,9 +51,9 @@ void describePort(std::uint16_t base, const LineCheckContext& context) {
 
 // Before the line set-up, so that the converter is not yet powered by the break.
 void timeCalls(std::uint16_t base, const LineCheckContext& context) {
-    const nanoseconds change = medianTime(
-        context.timer, [base](int i) { PortOut(base + ModemControl, i % 2 == 0 ? DtrBit : 0); });
-    const nanoseconds read = medianTime(context.timer, [base](int) { PortIn(base + ModemStatus); });
+    const double change = medianTime(
+        context.clock, [base](int i) { PortOut(base + ModemControl, i % 2 == 0 ? DtrBit : 0); });
+    const double read = medianTime(context.clock, [base](int) { PortIn(base + ModemStatus); });
     context.out << "  timing:   one line change " << millisecondsText(change)
                 << ", one status read " << millisecondsText(read) << " (median of " << TimedCalls
                 << ")\n";

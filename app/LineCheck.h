@@ -2,7 +2,6 @@
 
 #include "acquisition/Clock.h"
 #include "acquisition/ports/PortBus.h"
-#include "acquisition/ports/SettleClock.h"
 
 #include <ostream>
 #include <string>
@@ -11,8 +10,7 @@ namespace kordel {
 
 struct LineCheckContext {
     PortBus& bus;
-    Clock& clock;       // the line set-up's waits
-    SettleClock& timer; // measures the calls
+    Clock& clock; // the line set-up's waits, and the time of the calls
     std::ostream& out;
     std::ostream& err;
 };

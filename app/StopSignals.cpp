@@ -1,6 +1,8 @@
 #include "StopSignals.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
@@ -32,27 +34,11 @@ void onStopSignal(int signal) {
     errno = savedErrno;
 }
 
-timespec later(const timespec& from, std::int32_t milliseconds) {
-    timespec at = from;
-    at.tv_sec += milliseconds / 1000;
-    at.tv_nsec += static_cast<long>(milliseconds % 1000) * 1'000'000;
-    if (at.tv_nsec >= 1'000'000'000) {
-        at.tv_sec += 1;
-        at.tv_nsec -= 1'000'000'000;
-    }
-    return at;
-}
-
-// The time from now until `deadline`, zero once it has passed.
-timespec until(const timespec& deadline) {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    timespec left{deadline.tv_sec - now.tv_sec, deadline.tv_nsec - now.tv_nsec};
-    if (left.tv_nsec < 0) {
-        left.tv_sec -= 1;
-        left.tv_nsec += 1'000'000'000;
-    }
-    return left.tv_sec < 0 ? timespec{0, 0} : left;
+// The time from now until `moment`, zero once it has passed.
+timespec until(double moment, double now) {
+    const double left = std::max(0.0, moment - now);
+    const double seconds = std::floor(left);
+    return {static_cast<time_t>(seconds), static_cast<long>((left - seconds) * 1e9)};
 }
 
 } // namespace
@@ -70,21 +56,18 @@ StopRequest& installStopSignals() {
     return stopRequest;
 }
 
-void StoppableClock::wait(std::int32_t milliseconds) {
+bool StoppableClock::sleepUntil(double moment) {
     if (wakeUp[0] < 0) {
-        SteadyClock::wait(milliseconds);
-        return;
+        return Clock::sleepUntil(moment);
     }
-    timespec start{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    const timespec deadline = later(start, milliseconds);
     pollfd signalled{wakeUp[0], POLLIN, 0};
-    for (timespec left = until(deadline); left.tv_sec > 0 || left.tv_nsec > 0;
-         left = until(deadline)) {
+    for (timespec left = until(moment, now()); left.tv_sec > 0 || left.tv_nsec > 0;
+         left = until(moment, now())) {
         if (ppoll(&signalled, 1, &left, nullptr) > 0) {
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 } // namespace kordel

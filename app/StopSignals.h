@@ -19,11 +19,11 @@ struct StopRequest {
 // pair being read; a second one ends the process at once with status 128 + its number.
 StopRequest& installStopSignals();
 
-// The steady clock, except that its waits end as soon as a stop signal has come, so a long
-// pause does not hold the stop back.
-class StoppableClock : public SteadyClock {
-public:
-    void wait(std::int32_t milliseconds) override;
+// The clock, except that its waits end as soon as a stop signal has come, so a long pause does
+// not hold the stop back.
+class StoppableClock : public Clock {
+protected:
+    bool sleepUntil(double moment) override;
 };
 
 } // namespace kordel

@@ -20,9 +20,8 @@ int main(int argc, char* argv[]) {
     }
     if (line.action == CommandLine::Action::Check) {
         const std::unique_ptr<PortBus> bus = makePortBus(line);
-        SteadyClock clock;
-        return checkLines(line.com1, line.com2,
-                          {*bus, clock, systemSettleClock(), std::cout, std::cerr});
+        Clock clock;
+        return checkLines(line.com1, line.com2, {*bus, clock, std::cout, std::cerr});
     }
 
     const std::unique_ptr<PortBus> bus = makePortBus(line);
@@ -38,7 +37,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kordel.Kordel"));
 
     SharedState state;
-    SteadyClock clock;
+    Clock clock;
     TForm1 Form1(state, line.bus == BusKind::Demo, clock);
     TFSave FSave(Form1);
     TFNgr FNgr(Form1);

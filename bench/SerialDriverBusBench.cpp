@@ -90,29 +90,16 @@ void BM_CallsPerReading(benchmark::State& state) {
 BENCHMARK(BM_CallsPerReading);
 
 using std::chrono::milliseconds;
-using std::chrono::nanoseconds;
 
 constexpr milliseconds AdapterCall(1);
 constexpr int AdapterReadings = 60;
-
-// The simulated adapter's own time: a call that takes exactly 1 ms. A plain sleep wakes up to a
-// tenth of a millisecond late on a busy machine, which would make the adapter slower than the
-// bound assumes; so the sleep ends early and the rest is spent watching the clock.
-class ExactCallClock : public SettleClock {
-public:
-    nanoseconds now() override { return systemSettleClock().now(); }
-    void sleepUntil(nanoseconds deadline) override {
-        systemSettleClock().sleepUntil(deadline - std::chrono::microseconds(300));
-        while (now() < deadline) {
-        }
-    }
-};
 
 // Readings per second from a simulated USB adapter whose every call takes 1 ms and whose driver
 // reports status `lag` late, with the settle time chosen for `driver`; against the bound of
 // 26 calls and 8 settle times per reading. Codes that differ from the converter's are counted.
 void readFromAdapter(benchmark::State& state, const std::string& driver, milliseconds lag) {
-    ExactCallClock adapterTime;
+    // The simulated adapter's own time: a call that takes exactly 1 ms, as the bound assumes.
+    Clock adapterTime;
     testing_support::LaggingSerialCalls calls(adapterTime, AdapterCall, lag,
                                               {{"/dev/ttyUSB0", Base}});
     const int settle = settleFor(driver, milliseconds(1)).settleMilliseconds;
@@ -125,12 +112,12 @@ void readFromAdapter(benchmark::State& state, const std::string& driver, millise
     InitConverter(shared, setUpWaits);
     std::int64_t conversion = 0;
     int wrong = 0;
-    calls.busy = nanoseconds(0);
-    const nanoseconds start = systemSettleClock().now();
+    calls.busy = 0;
+    const double start = adapterTime.now();
     for (auto _ : state) {
         wrong += ReadConverterCode(shared) != DemoBus::demoCode(75, conversion++) ? 1 : 0;
     }
-    const double seconds = static_cast<double>((systemSettleClock().now() - start).count()) / 1e9;
+    const double seconds = adapterTime.now() - start;
     const double perSecond = static_cast<double>(state.iterations()) / seconds;
     const double bound = 1000.0 / (26 * AdapterCall.count() + 8 * settle);
     state.counters["settle_ms"] = settle;
@@ -140,8 +127,7 @@ void readFromAdapter(benchmark::State& state, const std::string& driver, millise
     // The same bound with the time the simulated calls really took on this machine, where a
     // busy machine wakes a sleeper late: what is left is the bus's own time and its settle
     // waits' lateness.
-    const double callMilliseconds =
-        static_cast<double>(calls.busy.count()) / 1e6 / static_cast<double>(state.iterations());
+    const double callMilliseconds = calls.busy * 1000 / static_cast<double>(state.iterations());
     state.counters["of_bound_real_calls_pct"] = perSecond * (callMilliseconds + 8 * settle) / 10;
     state.counters["wrong_codes"] = wrong;
 }

@@ -114,7 +114,7 @@ BENCHMARK(BM_WindowLiveViewOverhead)->Unit(benchmark::kSecond)->Iterations(1);
 // time is that of a run without pause; Elapsed is the run's own measure. Real waits, set-up
 // included: about 22 s.
 void BM_WindowPeriodError(benchmark::State& bench) {
-    SteadyClock clock;
+    Clock clock;
     DemoWindows windows(clock);
     const auto period = [&](int pairs, int pause) {
         windows.run(pairs, pause);

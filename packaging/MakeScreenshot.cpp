@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
     DemoBus bus;
     const PortBusScope useDemo(bus);
     SharedState state;
-    SteadyClock clock;
+    Clock clock;
     TForm1 Form1(state, true, clock);
     TFSave FSave(Form1);
     TFNgr FNgr(Form1);

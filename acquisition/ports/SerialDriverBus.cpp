@@ -25,7 +25,7 @@ std::string realPath(const std::string& path) {
 } // namespace
 
 SerialDriverBus::SerialDriverBus(SerialCalls& calls, SerialPortLocator locator, SettleRule settle,
-                                 SettleClock& clock)
+                                 Clock& clock)
     : calls(calls), locator(std::move(locator)), settleRule(std::move(settle)), clock(clock) {}
 
 SerialDriverBus::~SerialDriverBus() {
@@ -93,7 +93,7 @@ void SerialDriverBus::open(Device& device) {
     device.fd = fd;
     device.modemControl.reset();
     device.description = settleRule.choose(device.path);
-    device.settle = std::chrono::milliseconds(device.description.settleMilliseconds);
+    device.settle = device.description.settleMilliseconds / 1000.0;
     check(device, calls.exclusive(fd));
 }
 
@@ -122,14 +122,14 @@ void SerialDriverBus::setBreak(Device& device, bool on) {
 
 // Taken when the call has returned, that is once the driver has passed the change on.
 void SerialDriverBus::noteLineChange(Device& device) {
-    if (device.settle.count() > 0) {
+    if (device.settle > 0) {
         device.lastChange = clock.now();
     }
 }
 
 std::uint8_t SerialDriverBus::modemStatus(Device& device) {
-    if (device.settle.count() > 0) {
-        clock.sleepUntil(device.lastChange + device.settle);
+    if (device.settle > 0) {
+        clock.waitUntil(device.lastChange + device.settle);
     }
     int lines = 0;
     check(device, calls.modemLines(device.fd, lines));

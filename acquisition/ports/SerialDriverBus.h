@@ -1,9 +1,9 @@
 #pragma once
 
+#include "acquisition/Clock.h"
 #include "acquisition/ports/PortBus.h"
 #include "acquisition/ports/SerialCalls.h"
 #include "acquisition/ports/SerialPortLocator.h"
-#include "acquisition/ports/SettleClock.h"
 #include "acquisition/ports/SettleRule.h"
 
 #include <cstdint>
@@ -23,7 +23,7 @@ namespace kordel {
 class SerialDriverBus : public PortBus {
 public:
     SerialDriverBus(SerialCalls& calls, SerialPortLocator locator, SettleRule settle = SettleRule(),
-                    SettleClock& clock = systemSettleClock());
+                    Clock& clock = monotonicClock());
     ~SerialDriverBus() override;
     SerialDriverBus(const SerialDriverBus&) = delete;
     SerialDriverBus& operator=(const SerialDriverBus&) = delete;
@@ -39,8 +39,8 @@ private:
         int fd = -1;
         std::optional<std::uint8_t> modemControl; // DTR and RTS as last set; unknown when opened
         PortDescription description;              // chosen when opened
-        std::chrono::nanoseconds settle{0};
-        std::chrono::nanoseconds lastChange{0}; // on the settle clock
+        double settle = 0;                        // seconds
+        double lastChange = 0;                    // on the bus's clock
     };
 
     Device& device(const std::string& path);
@@ -56,7 +56,7 @@ private:
     SerialCalls& calls;
     SerialPortLocator locator;
     SettleRule settleRule;
-    SettleClock& clock;
+    Clock& clock;
     std::map<std::uint16_t, std::string> located;           // base -> device path
     std::map<std::string, std::unique_ptr<Device>> devices; // by real path, shared by bases
     std::map<std::uint16_t, Device*> attached;              // base -> its device

@@ -264,6 +264,9 @@ TEST_F(HeadlessRun, ProgressGoesOnlyToATerminalAtMostTenTimesASecond) {
     EXPECT_EQ(logged.err, "");
 }
 
+// The status of a child whose stop signal came in a pause that then lasted to its end.
+constexpr int PauseNotCutShort = 99;
+
 // Runs the command line in a child process that stops with a real signal. Its pauses last
 // until a signal comes, and each is announced on a pipe first, so the parent signals the child
 // at a known point of the run.
@@ -285,7 +288,11 @@ protected:
                 sigset_t stops = stopSignals();
                 sigprocmask(SIG_UNBLOCK, &stops, nullptr);
             }
+            const double deadline = now() + milliseconds / 1000.0;
             StoppableClock::wait(milliseconds);
+            if (now() >= deadline) {
+                _exit(PauseNotCutShort);
+            }
         }
 
     private:

@@ -4,7 +4,6 @@
 #include "acquisition/RecordingBus.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/ports/FakeSerialCalls.h"
-#include "acquisition/ports/FakeSettleClock.h"
 #include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/ports/SysfsTree.h"
@@ -17,7 +16,6 @@ namespace {
 
 using testing_support::FakeClock;
 using testing_support::FakeSerialCalls;
-using testing_support::FakeSettleClock;
 using testing_support::LaggingSerialCalls;
 using testing_support::RecordingBus;
 using testing_support::SysfsTree;
@@ -27,11 +25,10 @@ const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
 class LineCheckTest : public testing::Test {
 protected:
     int check(PortBus& bus, const std::string& com1 = "3F8", const std::string& com2 = "2F8") {
-        return checkLines(com1, com2, {bus, clock, timer, out, err});
+        return checkLines(com1, com2, {bus, clock, out, err});
     }
 
     FakeClock clock;
-    FakeSettleClock timer;
     std::ostringstream out;
     std::ostringstream err;
 };
@@ -65,12 +62,12 @@ COM 2 at 2F8
 
 TEST_F(LineCheckTest, TimesAreMediansOfTwentyCallsAndReadingsWaitTheSettleTime) {
     using std::chrono::milliseconds;
-    LaggingSerialCalls calls(timer, milliseconds(1), milliseconds(1),
+    LaggingSerialCalls calls(clock, milliseconds(1), milliseconds(1),
                              {{"/dev/ttyUSB0", 0x3F8}, {"/dev/ttyUSB1", 0x2F8}});
     SerialDriverBus bus(
         calls,
         SerialPortLocator(calls, {{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "/dev/ttyUSB1"}}, Nowhere),
-        SettleRule(2, Nowhere), timer);
+        SettleRule(2, Nowhere), clock);
     EXPECT_EQ(check(bus), 0);
     // The first line change sets both lines and the first status read waits out the settle
     // time; the medians show what one call takes.
@@ -120,7 +117,7 @@ TEST_F(LineCheckTest, FailingPortGivesTheErrorBoxTextAndExitStatusOneButTheOther
     SerialDriverBus bus(
         calls,
         SerialPortLocator(calls, {{0x2F8, "/dev/ttyUSB0"}, {0x3E8, "/dev/ttyUSB1"}}, Nowhere),
-        SettleRule({}, Nowhere), timer);
+        SettleRule({}, Nowhere), clock);
 
     EXPECT_EQ(check(bus, "2f8", "3E8"), 1);
     EXPECT_EQ(err.str(), "kordel: Cannot open serial port /dev/ttyUSB0: Permission denied.\n");
@@ -166,7 +163,7 @@ TEST_F(LineCheckTest, CdcAcmDeviceIsCalledUnreadable) {
     FakeSerialCalls calls;
     SerialDriverBus bus(calls,
                         SerialPortLocator(calls, {{0x3F8, tree.dev("ttyACM0")}}, tree.paths()),
-                        SettleRule({}, tree.paths()), timer);
+                        SettleRule({}, tree.paths()), clock);
     check(bus, "3F8", "3F8");
     EXPECT_NE(out.str().find("  settle:   32 ms: cdc_acm answers status from a cache the adapter "
                              "refreshes every 16 ms: twice that, at least 2 ms\n"

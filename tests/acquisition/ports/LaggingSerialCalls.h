@@ -1,14 +1,15 @@
 #pragma once
 
+#include "acquisition/Clock.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/ports/SerialCalls.h"
-#include "acquisition/ports/SettleClock.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <string>
 #include <sys/ioctl.h>
@@ -22,11 +23,12 @@ namespace kordel::testing_support {
 // the codes follow the demo's known sequence.
 class LaggingSerialCalls : public SerialCalls {
 public:
-    using nanoseconds = std::chrono::nanoseconds;
+    using seconds = std::chrono::duration<double>;
 
-    LaggingSerialCalls(SettleClock& clock, nanoseconds callTime, nanoseconds lag,
+    LaggingSerialCalls(Clock& clock, seconds callTime, seconds lag,
                        std::map<std::string, std::uint16_t> demoBases)
-        : clock(clock), callTime(callTime), lag(lag), demoBases(std::move(demoBases)) {}
+        : clock(clock), callTime(callTime.count()), lag(lag.count()),
+          demoBases(std::move(demoBases)) {}
 
     int open(const std::string& path, int& fd) override {
         const auto base = demoBases.find(path);
@@ -35,7 +37,7 @@ public:
         }
         converters.attach(base->second);
         fd = nextFd++;
-        ports[fd] = Port{base->second, 0, 0, {{nanoseconds::min(), false}}};
+        ports[fd] = Port{base->second, 0, 0, {{-std::numeric_limits<double>::infinity(), false}}};
         return 0;
     }
     int exclusive(int) override { return take(); }
@@ -45,10 +47,10 @@ public:
     int clearBreak(int fd) override { return setLineControl(fd, 0); }
     int modemLines(int fd, int& lines) override {
         const Port& port = ports.at(fd);
-        const nanoseconds asked = clock.now() - lag;
-        const auto later = std::upper_bound(
-            port.cts.begin(), port.cts.end(), asked,
-            [](nanoseconds time, const auto& change) { return time < change.first; });
+        const double asked = clock.now() - lag;
+        const auto later =
+            std::upper_bound(port.cts.begin(), port.cts.end(), asked,
+                             [](double time, const auto& change) { return time < change.first; });
         lines = std::prev(later)->second ? TIOCM_CTS : 0;
         ++statusReads;
         return take();
@@ -58,19 +60,19 @@ public:
 
     long statusReads = 0;
     long lineChanges = 0;
-    nanoseconds busy{0}; // the time the calls took on the clock
+    double busy = 0; // seconds the calls took on the clock
 
 private:
     struct Port {
         std::uint16_t base;
         std::uint8_t modemControl;
         std::uint8_t lineControl;
-        std::vector<std::pair<nanoseconds, bool>> cts; // from each moment on
+        std::vector<std::pair<double, bool>> cts; // from each moment on
     };
 
     int take() {
-        const nanoseconds start = clock.now();
-        clock.sleepUntil(start + callTime);
+        const double start = clock.now();
+        clock.waitUntil(start + callTime);
         busy += clock.now() - start;
         return 0;
     }
@@ -98,9 +100,9 @@ private:
         return 0;
     }
 
-    SettleClock& clock;
-    nanoseconds callTime;
-    nanoseconds lag;
+    Clock& clock;
+    double callTime; // seconds
+    double lag;
     std::map<std::string, std::uint16_t> demoBases;
     DemoBus converters;
     std::map<int, Port> ports;

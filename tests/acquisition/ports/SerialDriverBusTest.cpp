@@ -3,7 +3,7 @@
 #include "acquisition/Converter.h"
 #include "acquisition/FakeClock.h"
 #include "acquisition/ports/FakeSerialCalls.h"
-#include "acquisition/ports/FakeSettleClock.h"
+#include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/TempFolder.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
@@ -17,11 +17,12 @@ namespace {
 
 using testing_support::errorOf;
 
+using testing::DoubleEq;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing_support::FakeClock;
 using testing_support::FakeSerialCalls;
-using testing_support::FakeSettleClock;
+using testing_support::LaggingSerialCalls;
 using testing_support::TempFolder;
 
 using std::chrono::milliseconds;
@@ -33,7 +34,9 @@ class SerialDriverBusTest : public testing::Test {
 protected:
     explicit SerialDriverBusTest(DeviceBindings bindings = {{0x3F8, Usb}}, int settle = 0)
         : bus(calls, SerialPortLocator(calls, std::move(bindings), Nowhere),
-              SettleRule(settle, Nowhere), timer) {}
+              SettleRule(settle, Nowhere), timer) {
+        timer.seconds = 0;
+    }
 
     void setUp(std::uint16_t base) {
         state.CurrentBase = base;
@@ -46,7 +49,7 @@ protected:
     }
 
     FakeSerialCalls calls;
-    FakeSettleClock timer;
+    FakeClock timer;
     SerialDriverBus bus;
     PortBusScope useBus{bus};
     SharedState state;
@@ -76,7 +79,7 @@ TEST_F(SerialDriverBusTest, AReadingCostsOneCallPerRegisterAccess) {
     EXPECT_EQ(calls.log.size(), 26u);
     // Without a settle time the bus never looks at the time.
     EXPECT_EQ(timer.readings, 0);
-    EXPECT_TRUE(timer.sleeps.empty());
+    EXPECT_TRUE(timer.deadlines.empty());
 }
 
 TEST_F(SerialDriverBusTest, DeviceStaysOpenForLaterRuns) {
@@ -128,28 +131,28 @@ protected:
 TEST_F(SettleTest, StatusReadWaitsForTheSettleTimeAfterTheDevicesLastLineChange) {
     setUp(0x3F8);
     setUp(0x2F8);
-    timer.sleeps.clear();
+    timer.deadlines.clear();
 
-    timer.time = milliseconds(10);
+    timer.seconds = 0.010;
     bus.out(0x3F8 + ModemControl, RtsBit);
-    timer.time = milliseconds(11);
+    timer.seconds = 0.011;
     bus.in(0x3F8 + ModemStatus);
-    EXPECT_EQ(timer.time, milliseconds(12));
+    EXPECT_DOUBLE_EQ(timer.seconds, 0.012);
 
     // A change on the other device does not hold this one up.
     bus.out(0x2F8 + ModemControl, RtsBit);
-    timer.time = milliseconds(13);
+    timer.seconds = 0.013;
     bus.in(0x3F8 + ModemStatus);
-    EXPECT_EQ(timer.time, milliseconds(13));
+    EXPECT_DOUBLE_EQ(timer.seconds, 0.013);
 
     // Breaks are line changes too; a write that changes no line is none.
     bus.out(0x3F8 + LineControl, BreakBit);
     bus.out(0x3F8 + ModemControl, RtsBit);
     bus.in(0x3F8 + ModemStatus);
-    EXPECT_EQ(timer.time, milliseconds(15));
+    EXPECT_DOUBLE_EQ(timer.seconds, 0.015);
 
     // Only status reads wait.
-    EXPECT_THAT(timer.sleeps, ElementsAre(milliseconds(12), milliseconds(12), milliseconds(15)));
+    EXPECT_THAT(timer.deadlines, ElementsAre(DoubleEq(0.012), DoubleEq(0.012), DoubleEq(0.015)));
 }
 
 TEST_F(SettleTest, AReadingStillCostsOneCallPerRegisterAccess) {
@@ -158,8 +161,22 @@ TEST_F(SettleTest, AReadingStillCostsOneCallPerRegisterAccess) {
     calls.ctsBits = {true, true, false, false, false, false, false, true};
     EXPECT_DOUBLE_EQ(read(0x3F8), codeToVolts(0xC1));
     EXPECT_EQ(calls.log.size(), 26u);
-    EXPECT_EQ(timer.sleeps.size(), 8u);
-    EXPECT_EQ(timer.time, milliseconds(16));
+    EXPECT_EQ(timer.deadlines.size(), 8u);
+    EXPECT_DOUBLE_EQ(timer.seconds, 0.016);
+}
+
+// On an adapter whose calls take 1 ms the settle time counts from the end of the line change.
+TEST(SettleAfterTheChange, CountsFromTheMomentTheLineCallReturns) {
+    FakeClock timer;
+    timer.seconds = 0;
+    LaggingSerialCalls calls(timer, milliseconds(1), milliseconds(0), {{Usb, 0x3F8}});
+    SerialDriverBus bus(calls, SerialPortLocator(calls, {{0x3F8, Usb}}, Nowhere),
+                        SettleRule(2, Nowhere), timer);
+    bus.attach(0x3F8);
+    bus.out(0x3F8 + LineControl, BreakBit);
+    const double changed = timer.seconds;
+    bus.in(0x3F8 + ModemStatus);
+    EXPECT_DOUBLE_EQ(timer.seconds - changed, 0.002 + 0.001);
 }
 
 TEST(SharedNameTest, TwoNamesOfOneDeviceShareOneOpenDevice) {
@@ -169,7 +186,7 @@ TEST(SharedNameTest, TwoNamesOfOneDeviceShareOneOpenDevice) {
     const std::filesystem::path link = folder.path / "dev/serial/by-id/usb-1a86_7523-port0";
     std::filesystem::create_symlink("../../ttyUSB0", link);
     FakeSerialCalls calls;
-    FakeSettleClock timer;
+    FakeClock timer;
     SerialDriverBus bus(
         calls,
         SerialPortLocator(calls,
