@@ -42,7 +42,7 @@ void SerialDriverBus::attach(std::uint16_t base) {
     if (path == located.end()) {
         const auto found = locator.deviceAt(base);
         if (!found) {
-            throw noSerialPort(base);
+            throw noSerialPort(base, presentDevices(), locator.systemPaths().portsFile);
         }
         path = located.emplace(base, *found).first;
     }
@@ -73,6 +73,14 @@ PortDescription SerialDriverBus::describe(std::uint16_t base) const {
         throw noSerialPort(base);
     }
     return device->second->description;
+}
+
+std::vector<SerialDevice> SerialDriverBus::presentDevices() const {
+    std::vector<SerialDevice> present = locator.presentDevices();
+    for (SerialDevice& device : present) {
+        device.driver = settleRule.choose(device.path).driver;
+    }
+    return present;
 }
 
 SerialDriverBus::Device& SerialDriverBus::device(const std::string& path) {

@@ -43,6 +43,7 @@ private:
         double lastChange = 0;                    // on the bus's clock
     };
 
+    std::vector<SerialDevice> presentDevices() const;
     Device& device(const std::string& path);
     void open(Device& device);
     void setModemControl(Device& device, std::uint8_t value);

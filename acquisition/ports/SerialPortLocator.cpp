@@ -95,7 +95,31 @@ bool SerialPortLocator::servesBase(const std::string& name, std::uint16_t base) 
     if (!info) {
         info = probedInfo(name);
     }
-    return info && info->type != UnknownUart && info->port == base;
+    if (!info || info->type == UnknownUart) {
+        return false;
+    }
+    uarts[*ttySNumber(name)] = {name, static_cast<std::uint16_t>(info->port)};
+    return info->port == base;
+}
+
+std::vector<SerialDevice> SerialPortLocator::presentDevices() const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(paths.sysfsTty, error)) {
+        std::string name = entry.path().filename().string();
+        if (!ttySNumber(name) && std::filesystem::exists(entry.path() / "device", error)) {
+            names.push_back(std::move(name));
+        }
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<SerialDevice> devices;
+    for (const std::string& name : names) {
+        devices.push_back({(paths.dev / name).string(), "", std::nullopt});
+    }
+    for (const auto& [number, uart] : uarts) {
+        devices.push_back({(paths.dev / uart.first).string(), "", uart.second});
+    }
+    return devices;
 }
 
 // The kernel's attributes, readable only by root on most systems.

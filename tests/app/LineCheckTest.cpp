@@ -131,7 +131,8 @@ TEST_F(LineCheckTest, FailingPortGivesTheErrorBoxTextAndExitStatusOneButTheOther
     out.str("");
     err.str("");
     EXPECT_EQ(check(bus, "3E8", "3F8"), 1);
-    EXPECT_EQ(err.str(), "kordel: No serial port at address 3F8.\n");
+    EXPECT_EQ(err.str(), "kordel: No serial port at address 3F8.\n"
+                         "The system shows no serial device.\n");
 }
 
 struct Refused {

@@ -4,6 +4,7 @@
 #include "acquisition/FakeClock.h"
 #include "acquisition/ports/FakeSerialCalls.h"
 #include "acquisition/ports/LaggingSerialCalls.h"
+#include "acquisition/ports/SysfsTree.h"
 #include "acquisition/ports/TempFolder.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
@@ -103,9 +104,31 @@ TEST_F(SerialDriverBusTest, OnlyTheModemAndLineRegistersAreUsed) {
 }
 
 TEST_F(SerialDriverBusTest, UnknownBaseFailsBeforeAnyCall) {
-    EXPECT_EQ(errorOf([&] { setUp(0x2F8); }), "No serial port at address 2F8");
+    EXPECT_EQ(errorOf([&] { setUp(0x2F8); }),
+              "No serial port at address 2F8.\nThe system shows no serial device");
     EXPECT_EQ(errorOf([&] { bus.out(0x2FC, 1); }), "No serial port at address 2FC");
     EXPECT_TRUE(calls.log.empty());
+}
+
+// A newcomer's adapter has no address: the message shows what could be bound, and how.
+TEST(SerialDriverBusDevicesTest, NoPortAtAnAddressListsTheSerialDevicesThereAndHowToBindOne) {
+    testing_support::SysfsTree tree;
+    tree.uartBehindSerialCore("ttyS0");
+    tree.tty("ttyS1", "devices/platform/serial8250", "platform", "serial8250"); // no UART
+    tree.usbSerial("ttyUSB0", "ch341-uart", "1ms");
+    tree.acm("ttyACM0", "16ms");
+    FakeSerialCalls calls;
+    calls.ports[tree.dev("ttyS0")] = {0x3F8, 4};
+    SystemPaths paths = tree.paths();
+    paths.portsFile = "/home/u/.config/kordel/ports";
+    SerialDriverBus bus(calls, SerialPortLocator(calls, {}, paths), SettleRule({}, paths));
+    EXPECT_EQ(
+        errorOf([&] { bus.attach(0x2F8); }),
+        "No serial port at address 2F8.\nSerial devices on this computer: " + tree.dev("ttyACM0") +
+            " (driver cdc_acm), " + tree.dev("ttyUSB0") + " (driver ch341-uart), " +
+            tree.dev("ttyS0") +
+            " (driver serial, port 3F8).\nBind one with --device 2F8=" + tree.dev("ttyACM0") +
+            ", or with the line 2F8=" + tree.dev("ttyACM0") + " in /home/u/.config/kordel/ports");
 }
 
 class SharedDeviceTest : public SerialDriverBusTest {
