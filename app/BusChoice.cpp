@@ -12,9 +12,11 @@ namespace kordel {
 namespace {
 
 std::unique_ptr<PortBus> serialDriverBus(const CommandLine& line) {
-    return std::make_unique<SerialDriverBus>(systemSerialCalls(),
-                                             SerialPortLocator(systemSerialCalls(), line.devices),
-                                             SettleRule(line.settle));
+    SystemPaths paths;
+    paths.portsFile = line.portsFile;
+    return std::make_unique<SerialDriverBus>(
+        systemSerialCalls(), SerialPortLocator(systemSerialCalls(), line.devices, paths),
+        SettleRule(line.settle));
 }
 
 std::unique_ptr<PortBus> demoBus(const CommandLine&) {

@@ -2,6 +2,8 @@
 
 #include "acquisition/PortBases.h"
 #include "acquisition/ports/PortBus.h"
+#include "app/DeviceBinding.h"
+#include "app/PortsFile.h"
 #include "common/Error.h"
 #include "common/NumberText.h"
 
@@ -183,54 +185,6 @@ std::string notAnInteger(std::string_view option, const std::string& text) {
 
 // ---- the ports ----
 
-// ADDR=PATH, ADDR of 1 to 4 hexadecimal digits as typed in the port fields.
-std::optional<std::pair<std::uint16_t, std::string>> parseBinding(const std::string& text) {
-    const auto equals = text.find('=');
-    if (equals == std::string::npos || equals == 0 || equals > 4 || equals + 1 == text.size()) {
-        return std::nullopt;
-    }
-    const std::string address = text.substr(0, equals);
-    if (!std::all_of(address.begin(), address.end(),
-                     [](unsigned char c) { return std::isxdigit(c) != 0; })) {
-        return std::nullopt;
-    }
-    return std::pair{static_cast<std::uint16_t>(std::stoul(address, nullptr, 16)),
-                     text.substr(equals + 1)};
-}
-
-// A relative path would name another file once the save dialog has changed the directory.
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
-
-std::optional<std::string> addBinding(DeviceBindings& bindings, const std::string& text) {
-    const auto binding = parseBinding(text);
-    if (!binding) {
-        return "malformed binding '" + text + "': expected ADDR=PATH, ADDR hexadecimal up to FFFF";
-    }
-    if (binding->first > HighestBase) {
-        return "address " + hexText(binding->first) +
-               " is too high: a port's 8 registers must end by FFFF";
-    }
-    if (!bindings.emplace(binding->first, absolutePath(binding->second)).second) {
-        return "address " + hexText(binding->first) + " is bound twice";
-    }
-    return std::nullopt;
-}
-
-// Two bindings closer than a port's register block would mix the lines of two devices.
-std::optional<std::string> overlappingBindings(const DeviceBindings& bindings) {
-    for (auto next = bindings.begin(); next != bindings.end(); ++next) {
-        if (next != bindings.begin() && blocksOverlap(std::prev(next)->first, next->first)) {
-            return "bindings " + hexText(std::prev(next)->first) + " and " + hexText(next->first) +
-                   " overlap: each port takes the 8 addresses from its base on";
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<int> parseSettle(const std::string& text) {
     int milliseconds = 0;
     const char* const end = text.data() + text.size();
@@ -276,7 +230,7 @@ std::optional<std::string> choosePorts(const QCommandLineParser& parser, Command
     }
     line.bus = bus->kind;
     for (const QString& binding : parser.values(QStringLiteral("device"))) {
-        if (auto refusal = addBinding(line.devices, bytesOf(binding))) {
+        if (auto refusal = addBinding(line.devices, bytesOf(binding), {})) {
             return refusal;
         }
     }
@@ -295,7 +249,27 @@ std::optional<std::string> choosePorts(const QCommandLineParser& parser, Command
             return servesOnly(option.name);
         }
     }
-    return overlappingBindings(line.devices);
+    return std::nullopt;
+}
+
+bool givesPortOptions(const QCommandLineParser& parser) {
+    const auto& buses = busChoices();
+    return std::any_of(buses.begin(), buses.end(),
+                       [&](const BusChoice& bus) {
+                           return !bus.flag.empty() && isSet(parser, bus.flag);
+                       }) ||
+           std::any_of(options().begin(), options().end(), [&](const Option& option) {
+               return option.use == Use::Port && isSet(parser, option.name);
+           });
+}
+
+// The command line's port options, else those of the ports file.
+std::optional<std::string> takePorts(const QCommandLineParser& parser, CommandLine& line) {
+    if (!givesPortOptions(parser)) {
+        return readPortsFile(line.portsFile, line);
+    }
+    line.portsFrom = CommandLine::PortsFrom::CommandLine;
+    return choosePorts(parser, line);
 }
 
 // ---- what to do ----
@@ -419,7 +393,8 @@ const std::string Indent(14, ' '); // under the first option of a usage line
 
 } // namespace
 
-CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+CommandLine parseCommandLine(const std::vector<std::string>& arguments,
+                             const std::filesystem::path& portsFile) {
     QCommandLineParser parser;
     addOptions(parser);
     if (!parser.parse(tokens(arguments))) {
@@ -429,12 +404,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         return refused("unexpected argument '" + bytesOf(rest.front()) + "'");
     }
     CommandLine line;
+    line.portsFile = portsFile;
     if (isSet(parser, "--help") || isSet(parser, "--version")) {
         line.action = isSet(parser, "--help") ? CommandLine::Action::ShowHelp
                                               : CommandLine::Action::ShowVersion;
         return line;
     }
-    for (const auto& rule : {choosePorts, chooseAction, takeFields}) {
+    for (const auto& rule : {takePorts, chooseAction, takeFields}) {
         if (const auto reason = rule(parser, line)) {
             return refused(*reason);
         }
@@ -455,7 +431,20 @@ std::string usageText() {
     for (const Option& option : options()) {
         text += helpLine(option.name, option.value, option.help);
     }
-    return text;
+    return text + portsFileHelp();
+}
+
+std::string portsOriginText(const CommandLine& line) {
+    switch (line.portsFrom) {
+    case CommandLine::PortsFrom::CommandLine:
+        return "port options: from the command line\n";
+    case CommandLine::PortsFrom::PortsFile:
+        return "port options: from " + line.portsFile.string() + "\n";
+    case CommandLine::PortsFrom::Defaults:
+        break;
+    }
+    return "port options: none" +
+           (line.portsFile.empty() ? "" : ", and no file " + line.portsFile.string()) + "\n";
 }
 
 std::string versionText() {

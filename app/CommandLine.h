@@ -3,6 +3,7 @@
 #include "acquisition/ports/SerialPortLocator.h"
 #include "app/BusChoice.h"
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,11 +15,16 @@ namespace kordel {
 struct CommandLine {
     enum class Action { Run, Measure, Check, ShowHelp, ShowVersion, Refuse };
 
+    // Where the bus and the bindings came from.
+    enum class PortsFrom { Defaults, CommandLine, PortsFile };
+
     Action action = Action::Run;
     BusKind bus = BusKind::SerialDriver;
-    DeviceBindings devices;   // --device ADDR=PATH
-    std::string com1 = "3F8"; // --com1 HEX, as typed in the "COM  1" field
-    std::string com2 = "2F8"; // --com2 HEX
+    DeviceBindings devices; // --device ADDR=PATH
+    PortsFrom portsFrom = PortsFrom::Defaults;
+    std::filesystem::path portsFile; // where the ports file is looked for
+    std::string com1 = "3F8";        // --com1 HEX, as typed in the "COM  1" field
+    std::string com2 = "2F8";        // --com2 HEX
     // --settle MS for every serial device; without it the bus chooses per driver
     std::optional<int> settle;
     // A run without windows: --samples N selects it; the texts are those of the main window's
@@ -33,8 +39,13 @@ struct CommandLine {
 
 inline constexpr int UsageErrorStatus = 2;
 
-// The program's arguments, without the program name.
-CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+// The program's arguments, without the program name; the ports file at `portsFile` is read when
+// they hold no port option.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments,
+                             const std::filesystem::path& portsFile = {});
+
+// Where the line check's ports came from, as it says first.
+std::string portsOriginText(const CommandLine& line);
 
 std::string usageText();
 std::string versionText();

@@ -3,24 +3,29 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessRun.h"
 #include "app/LineCheck.h"
+#include "app/PortsFile.h"
 #include "ui/ErrorBox.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
 #include "ui/Unit1.h"
 
 #include <QApplication>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
 int main(int argc, char* argv[]) {
     using namespace kordel;
-    const CommandLine line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const CommandLine line =
+        parseCommandLine(std::vector<std::string>(argv + 1, argv + argc),
+                         portsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     if (const auto status = answerWithoutWindows(line, std::cout, std::cerr)) {
         return *status;
     }
     if (line.action == CommandLine::Action::Check) {
         const std::unique_ptr<PortBus> bus = makePortBus(line);
         Clock clock;
+        std::cout << portsOriginText(line);
         return checkLines(line.com1, line.com2, {*bus, clock, std::cout, std::cerr});
     }
 

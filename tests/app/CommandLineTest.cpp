@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "acquisition/ports/TempFolder.h"
+#include "app/PortsFile.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -191,6 +194,104 @@ INSTANTIATE_TEST_SUITE_P(
                 "--multiplier1: 'x' is not a valid integer value."},
         Refusal{{"--samples", "5", "--multiplier2", "0.5"},
                 "--multiplier2: '0.5' is not a valid integer value."}));
+
+// FILE and DIR stand for the ports file and its folder.
+struct PortsFileCase {
+    std::optional<std::string> text; // none: no file
+    std::vector<std::string> arguments;
+    BusKind bus;
+    DeviceBindings devices;
+    std::string outcome; // what --check says first, or why the line is refused
+};
+
+class PortsFileTest : public testing::TestWithParam<PortsFileCase> {
+protected:
+    std::string placed(std::string text) const {
+        for (const auto& [name, path] :
+             {std::pair{"FILE", file.string()}, std::pair{"DIR", file.parent_path().string()}}) {
+            for (auto at = text.find(name); at != std::string::npos; at = text.find(name)) {
+                text.replace(at, std::string_view(name).size(), path);
+            }
+        }
+        return text;
+    }
+
+    testing_support::TempFolder folder;
+    std::filesystem::path file = folder.path / "kordel/ports";
+};
+
+TEST_P(PortsFileTest, HoldsThePortOptionsWhenTheCommandLineGivesNone) {
+    if (GetParam().text) {
+        folder.write("kordel/ports", *GetParam().text);
+    }
+    const CommandLine line = parseCommandLine(GetParam().arguments, file);
+    if (line.action == Action::Refuse) {
+        EXPECT_EQ(line.reason, placed(GetParam().outcome));
+        return;
+    }
+    EXPECT_EQ(portsOriginText(line), placed(GetParam().outcome));
+    EXPECT_EQ(line.bus, GetParam().bus);
+    DeviceBindings devices;
+    for (const auto& [address, path] : GetParam().devices) {
+        devices[address] = placed(path);
+    }
+    EXPECT_EQ(line.devices, devices);
+}
+
+const std::string FromFile = "port options: from FILE\n";
+const std::string FromCommandLine = "port options: from the command line\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PortsFileTest,
+    testing::Values(
+        PortsFileCase{"# the lab's adapters\n\n3F8=/dev/ttyUSB0\n  2f8=by-name/b \r\n",
+                      {},
+                      BusKind::SerialDriver,
+                      {{0x3F8, "/dev/ttyUSB0"}, {0x2F8, "DIR/by-name/b"}},
+                      FromFile},
+        PortsFileCase{"raw-io\n", {"--check"}, BusKind::RawIo, {}, FromFile},
+        PortsFileCase{"raw-io\n", {"--demo"}, BusKind::Demo, {}, FromCommandLine},
+        PortsFileCase{"3F8=/a\n", {"--settle", "3"}, BusKind::SerialDriver, {}, FromCommandLine},
+        PortsFileCase{
+            std::nullopt, {}, BusKind::SerialDriver, {}, "port options: none, and no file FILE\n"},
+        PortsFileCase{"3F8=/a\nnonsense\n",
+                      {},
+                      BusKind::SerialDriver,
+                      {},
+                      "FILE:2: 'nonsense' is neither ADDR=PATH nor a bus (demo, raw-io)"},
+        PortsFileCase{"3F8=/a\n\n3FC=/b\n",
+                      {"--samples", "5"},
+                      BusKind::SerialDriver,
+                      {},
+                      "FILE:3: bindings 3F8 and 3FC overlap: each port takes the 8 addresses "
+                      "from its base on"},
+        PortsFileCase{"3F8=/a\n3f8=/b\n",
+                      {},
+                      BusKind::SerialDriver,
+                      {},
+                      "FILE:2: address 3F8 is bound twice"},
+        PortsFileCase{"FFF9=/a\n",
+                      {},
+                      BusKind::SerialDriver,
+                      {},
+                      "FILE:1: address FFF9 is too high: a port's 8 registers must end by FFFF"},
+        PortsFileCase{"demo\n#\nraw-io\n",
+                      {},
+                      BusKind::SerialDriver,
+                      {},
+                      "FILE:3: a second bus; line 1 chose one"},
+        PortsFileCase{"raw-io\n3F8=/a\n",
+                      {},
+                      BusKind::SerialDriver,
+                      {},
+                      "FILE:1: raw-io takes no ADDR=PATH lines"}));
+
+TEST(PortsFilePathTest, LiesInTheConfigurationHomeElseInTheHomesConfigFolder) {
+    EXPECT_EQ(portsFilePath("/cfg", "/home/u"), "/cfg/kordel/ports");
+    EXPECT_EQ(portsFilePath("cfg", "/home/u"), "/home/u/.config/kordel/ports");
+    EXPECT_EQ(portsFilePath(nullptr, "/home/u"), "/home/u/.config/kordel/ports");
+    EXPECT_EQ(portsFilePath("", ""), "");
+}
 
 } // namespace
 } // namespace kordel
