@@ -45,7 +45,7 @@ const std::vector<BusChoice>& busChoices() {
         {BusKind::RawIo,
          "--raw-io",
          "--raw-io",
-         "direct I/O port access through /dev/port (needs the rights)",
+         "direct I/O port access through /dev/port (needs root)",
          {},
          rawIoBus},
     };

@@ -12,7 +12,6 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
-#include <iterator>
 #include <string_view>
 
 namespace kordel {
@@ -50,9 +49,10 @@ const std::vector<Option>& options() {
          "address ADDR, e.g. --device 3F8=/dev/ttyUSB0",
          nullptr, true},
         {"--settle", "MS", Use::Port,
-         "wait MS milliseconds (0 to 1000) after a line change before\n"
-         "reading CTS, on every serial device; by default the wait is\n"
-         "chosen per device from its driver (0 where none is needed)",
+         "wait MS milliseconds (0 to 1000) after a line change\n"
+         "before reading CTS, on every serial device; by default\n"
+         "the wait is chosen per device from its driver (0 where\n"
+         "none is needed)",
          nullptr, false, "MS, whole milliseconds from 0 to 1000"},
         {"--check", "", Use::Mode,
          "check both converter lines without a window, then exit:\n"
@@ -141,7 +141,17 @@ std::string needsValue(const Option& option) {
            std::string(option.needs.empty() ? option.value : option.needs);
 }
 
-// The parser fails on an unknown option, or on a value missing at the end of the line.
+bool isFlag(std::string_view name) {
+    const auto& buses = busChoices();
+    const Option* option = optionNamed(name);
+    return (option != nullptr && option->value.empty()) ||
+           std::any_of(buses.begin(), buses.end(), [name](const BusChoice& bus) {
+               return !bus.flag.empty() && bus.flag == name;
+           });
+}
+
+// The parser fails on an unknown option, a value missing at the end of the line, or a value
+// given to a flag (--demo=yes).
 std::string tokenError(const QCommandLineParser& parser,
                        const std::vector<std::string>& arguments) {
     if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
@@ -151,11 +161,13 @@ std::string tokenError(const QCommandLineParser& parser,
     if (const Option* option = optionNamed(arguments.back()); option && !option->value.empty()) {
         return needsValue(*option);
     }
-    std::string text = bytesOf(parser.errorText());
-    if (text.ends_with('.')) {
-        text.pop_back();
+    for (const std::string& argument : arguments) {
+        const std::string name = argument.substr(0, argument.find('='));
+        if (name.size() < argument.size() && isFlag(name)) {
+            return name + " takes no value";
+        }
     }
-    return text;
+    return bytesOf(parser.errorText());
 }
 
 bool isSet(const QCommandLineParser& parser, std::string_view option) {
@@ -229,7 +241,7 @@ std::optional<std::string> choosePorts(const QCommandLineParser& parser, Command
         return reason;
     }
     line.bus = bus->kind;
-    for (const QString& binding : parser.values(QStringLiteral("device"))) {
+    for (const QString& binding : parser.values(nameOf("--device"))) {
         if (auto refusal = addBinding(line.devices, bytesOf(binding), {})) {
             return refusal;
         }

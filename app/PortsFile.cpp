@@ -59,8 +59,8 @@ std::optional<std::string> readPortsFile(const std::filesystem::path& file, Comm
         return std::nullopt;
     }
     std::ifstream in(file);
-    if (!in) {
-        return file.string() + ": cannot be read";
+    if (!std::filesystem::is_regular_file(file, error) || !in) {
+        return file.string() + ": cannot be read as a file";
     }
     const BusChoice* bus = nullptr;
     int busLine = 0;
@@ -98,10 +98,10 @@ std::optional<std::string> readPortsFile(const std::filesystem::path& file, Comm
 }
 
 std::string portsFileHelp() {
-    return "Without port options, they come from the ports file $XDG_CONFIG_HOME/kordel/ports\n"
-           "(~/.config/kordel/ports by default): one ADDR=PATH binding a line, as --device\n"
-           "takes it, or a bus (" +
-           busWords() + ") on a line of its own; # starts a comment line.\n";
+    return "Without port options, they come from the ports file\n"
+           "$XDG_CONFIG_HOME/kordel/ports (~/.config/kordel/ports by default): one\n"
+           "ADDR=PATH binding a line, as --device takes it, or a bus (" +
+           busWords() + ") on a\nline of its own; # starts a comment line.\n";
 }
 
 } // namespace kordel

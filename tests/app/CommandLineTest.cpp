@@ -36,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
     Forms, BusFormTest,
     testing::Values(BusForm{{"--demo"}, BusKind::Demo}, BusForm{{"--raw-io"}, BusKind::RawIo},
                     BusForm{{"--demo", "--demo"}, BusKind::Demo},
-                    BusForm{{"--device", "3F8=/dev/ttyUSB0"}, BusKind::SerialDriver}));
+                    BusForm{{"--device", "3F8=/dev/ttyUSB0"}, BusKind::SerialDriver},
+                    BusForm{{"--settle=4", "--device=3F8=/dev/ttyUSB0"}, BusKind::SerialDriver}));
 
 TEST(CommandLineTest, BindingsAreRepeatableAndTakeAddressesAsTypedInThePortFields) {
     const CommandLine line =
@@ -109,6 +110,13 @@ TEST(CommandLineTest, RunOptionsKeepTheirTextsForTheFieldConversion) {
     EXPECT_EQ(line.com1, "2e8");
 }
 
+TEST(CommandLineTest, TheHelpFitsATerminalOf80Columns) {
+    std::istringstream help(usageText());
+    for (std::string line; std::getline(help, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+    }
+}
+
 TEST(CommandLineTest, HelpWinsOverARun) {
     EXPECT_EQ(parseCommandLine({"--samples", "5", "--help"}).action, Action::ShowHelp);
 }
@@ -150,6 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Refusal{{"--verbose"}, "unknown option '--verbose'"},
         Refusal{{"--help", "-x"}, "unknown option '-x'"},
+        Refusal{{"--demo=yes"}, "--demo takes no value"},
+        Refusal{{"--samples", "5", "--check=1"}, "--check takes no value"},
+        Refusal{{"--samples", "5", "run"}, "unexpected argument 'run'"},
         Refusal{{"--device"}, "--device needs ADDR=PATH"}, Refusal{{"--com1"}, "--com1 needs HEX"},
         Refusal{{"--samples"}, "--samples needs N"},
         Refusal{{"--samples", "5", "--pause"}, "--pause needs MS"},
@@ -221,7 +232,9 @@ protected:
 };
 
 TEST_P(PortsFileTest, HoldsThePortOptionsWhenTheCommandLineGivesNone) {
-    if (GetParam().text) {
+    if (GetParam().text == "") {
+        std::filesystem::create_directories(file); // a folder in the file's place
+    } else if (GetParam().text) {
         folder.write("kordel/ports", *GetParam().text);
     }
     const CommandLine line = parseCommandLine(GetParam().arguments, file);
@@ -284,7 +297,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {},
                       BusKind::SerialDriver,
                       {},
-                      "FILE:1: raw-io takes no ADDR=PATH lines"}));
+                      "FILE:1: raw-io takes no ADDR=PATH lines"},
+        PortsFileCase{"", {}, BusKind::SerialDriver, {}, "FILE: cannot be read as a file"}));
 
 TEST(PortsFilePathTest, LiesInTheConfigurationHomeElseInTheHomesConfigFolder) {
     EXPECT_EQ(portsFilePath("/cfg", "/home/u"), "/cfg/kordel/ports");
