@@ -28,8 +28,8 @@ SharedState runOf(auto channel1, auto channel2) {
 void drawPlots(benchmark::State& bench, const SharedState& state) {
     Canvas canvas(QSize(497, 313));
     for (auto _ : bench) {
-        clearImage(canvas, state);
-        DrawPlot(canvas, state, true, true, '.');
+        clearImage(canvas, state.Settings);
+        DrawPlot(canvas, state.Settings, plotData(state), true, true, '.');
         benchmark::DoNotOptimize(canvas.image().constBits());
     }
 }

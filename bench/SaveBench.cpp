@@ -26,8 +26,8 @@ struct DemoRun {
         applyDefaults(state, 497, 313);
         performRun({"3F8", "2F8", std::to_string(Pairs), "0", "1", "1"},
                    {state, list1, list2, clock});
-        clearImage(canvas, state);
-        DrawPlot(canvas, state, true, true, '.');
+        clearImage(canvas, state.Settings);
+        DrawPlot(canvas, state.Settings, plotData(state), true, true, '.');
     }
 
     SharedState state;

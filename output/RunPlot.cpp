@@ -6,8 +6,8 @@ namespace kordel {
 
 QImage plotOfRun(const SharedState& state, char separator) {
     Canvas canvas(PlotImageSize);
-    clearImage(canvas, state);
-    DrawPlot(canvas, state, true, true, separator);
+    clearImage(canvas, state.Settings);
+    DrawPlot(canvas, state.Settings, plotData(state), true, true, separator);
     return canvas.image();
 }
 

@@ -4,31 +4,10 @@
 
 #include <algorithm>
 #include <exception>
-#include <utility>
 
 namespace kordel {
 
 namespace {
-
-// Lends the run's series to the picture's state for one drawing, without copying them.
-class LentSeries {
-public:
-    LentSeries(SharedState& owner, SharedState& borrower) : owner_(owner), borrower_(borrower) {
-        swapSeries();
-    }
-    ~LentSeries() { swapSeries(); }
-    LentSeries(const LentSeries&) = delete;
-    LentSeries& operator=(const LentSeries&) = delete;
-
-private:
-    void swapSeries() {
-        std::swap(owner_.Samples1, borrower_.Samples1);
-        std::swap(owner_.Samples2, borrower_.Samples2);
-    }
-
-    SharedState& owner_;
-    SharedState& borrower_;
-};
 
 constexpr std::size_t SegmentSlots = 4096;
 constexpr std::uint64_t NoSegment = ~std::uint64_t{0};
@@ -36,23 +15,22 @@ constexpr std::uint64_t NoSegment = ~std::uint64_t{0};
 } // namespace
 
 LivePlot::LivePlot(Canvas& canvas, SharedState& run, bool showGrid, bool showAxes, char separator)
-    : canvas_(canvas), run_(run), showGrid_(showGrid), showAxes_(showAxes), separator_(separator) {
-    view_.Settings = run.Settings;
-}
+    : canvas_(canvas), run_(run), settings_(run.Settings), showGrid_(showGrid), showAxes_(showAxes),
+      separator_(separator) {}
 
 void LivePlot::refresh(std::int32_t pairs, double seconds) {
     const std::size_t count = std::min(
         {static_cast<std::size_t>(std::max(pairs, 0)), run_.Samples1.size(), run_.Samples2.size()});
-    takeMaxima(count);
-    const double maximum = commonMaximum();
-    view_.SampleCount = static_cast<std::int32_t>(count);
-    view_.Elapsed = seconds;
-    const LentSeries lent(run_, view_);
+    const PlotData data{std::span(run_.Samples1).first(count),
+                        std::span(run_.Samples2).first(count), seconds};
+    maximum1_ = seriesMaximum(data.samples1.subspan(drawn_), maximum1_);
+    maximum2_ = seriesMaximum(data.samples2.subspan(drawn_), maximum2_);
+    const double maximum = commonMaximum(maximum1_, maximum2_);
     try {
         if (!whole_ || maximum != drawnMaximum_) {
-            redraw(maximum);
+            redraw(data, maximum);
         } else {
-            extend(count);
+            extend(data);
         }
     } catch (const std::exception&) {
         // The picture shows what the drawing reached (a failing division count, or no memory
@@ -61,44 +39,27 @@ void LivePlot::refresh(std::int32_t pairs, double seconds) {
     drawn_ = count;
 }
 
-// Only a greater value replaces the running maximum, as in DrawPlot.
-void LivePlot::takeMaxima(std::size_t count) {
-    for (std::size_t k = drawn_; k < count; ++k) {
-        if (run_.Samples1[k] > maximum1_) {
-            maximum1_ = run_.Samples1[k];
-        }
-        if (run_.Samples2[k] > maximum2_) {
-            maximum2_ = run_.Samples2[k];
-        }
-    }
-}
-
-// The scale DrawPlot takes: the larger maximum, and a millionth when both are 0.
-double LivePlot::commonMaximum() const {
-    const double maximum = maximum1_ > maximum2_ ? maximum1_ : maximum2_;
-    return maximum == 0 ? 0.000001 : maximum;
-}
-
 // On a fresh raster, as the plot is drawn on a fresh image.
-void LivePlot::redraw(double maximum) {
+void LivePlot::redraw(const PlotData& data, double maximum) {
     whole_ = false;
     drawnMaximum_ = maximum;
     segments_.assign(SegmentSlots, NoSegment);
     canvas_ = Canvas(canvas_.size());
-    clearImage(canvas_, view_);
-    DrawPlot(canvas_, view_, showGrid_, showAxes_, separator_);
+    clearImage(canvas_, settings_);
+    DrawPlot(canvas_, settings_, data, showGrid_, showAxes_, separator_);
     whole_ = true;
 }
 
 // The trace pen is still the one DrawPlot left: solid red.
-void LivePlot::extend(std::size_t count) {
+void LivePlot::extend(const PlotData& data) {
     if (showAxes_) {
-        DrawTimeLabels(canvas_, view_, separator_);
+        DrawTimeLabels(canvas_, settings_, data.elapsed, separator_);
     }
+    const std::size_t count = data.samples1.size();
     if (count == 0) {
         return;
     }
-    const TraceScale scale = traceScale(view_, drawnMaximum_);
+    const TraceScale scale = traceScale(settings_, data, drawnMaximum_);
     std::size_t k = drawn_ > 0 ? drawn_ - 1 : 0;
     for (std::int64_t x = scale.x(k), y = scale.y(k); ++k < count;) {
         const std::int64_t nextX = scale.x(k);
@@ -116,7 +77,7 @@ void LivePlot::extend(std::size_t count) {
 // change no pixel, unless the time labels were drawn over it since: only segments above the
 // labels' row, within the raster, are remembered.
 bool LivePlot::drawnBefore(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
-    const PlotSettings& s = view_.Settings;
+    const PlotSettings& s = settings_;
     const std::int64_t width = std::min(canvas_.size().width(), 0xFFFF);
     const std::int64_t labels = std::int64_t{s.ImageHeight} - s.BottomMargin + 5;
     const std::int64_t below = std::min<std::int64_t>({canvas_.size().height(), 0xFFFF, labels});

@@ -2,6 +2,7 @@
 
 #include "acquisition/Udata1.h"
 #include "plot/Canvas.h"
+#include "plot/PlotRenderer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,20 +27,17 @@ public:
     void refresh(std::int32_t pairs, double seconds);
 
 private:
-    void takeMaxima(std::size_t count);
-    double commonMaximum() const;
-    void redraw(double maximum);
-    void extend(std::size_t count);
+    void redraw(const PlotData& data, double maximum);
+    void extend(const PlotData& data);
     bool drawnBefore(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
 
     Canvas& canvas_;
     SharedState& run_;
-    // The settings, count and time of the picture; the run's series are lent to it to draw.
-    SharedState view_;
+    PlotSettings settings_; // as the run began
     bool showGrid_;
     bool showAxes_;
     char separator_;
-    double maximum1_ = 0;
+    double maximum1_ = 0; // of the pairs drawn so far
     double maximum2_ = 0;
     double drawnMaximum_ = 0;
     std::size_t drawn_ = 0;

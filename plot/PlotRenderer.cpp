@@ -94,31 +94,19 @@ void forEachMark(std::int64_t first, std::int64_t last, double step, std::int64_
     }
 }
 
-// The series may hold fewer than SampleCount elements after a run that stopped early.
-std::size_t existing(const SharedState& state, const std::vector<double>& series) {
-    return std::min(static_cast<std::size_t>(std::max(state.SampleCount, 0)), series.size());
-}
-
-double seriesMaximum(const SharedState& state, const std::vector<double>& series) {
-    double maximum = 0;
-    for (std::size_t k = 0; k < existing(state, series); ++k) {
-        if (series[k] > maximum) {
-            maximum = series[k];
-        }
-    }
-    return maximum;
+std::span<const double> existing(const SharedState& state, const std::vector<double>& series) {
+    return std::span(series).first(
+        std::min(static_cast<std::size_t>(std::max(state.SampleCount, 0)), series.size()));
 }
 
 QString label(long double value, int decimals, char separator) {
     return QString::fromLatin1(fixedText(value, 5, decimals, separator));
 }
 
-void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy) {
+void drawTrace(Canvas& canvas, const TraceScale& scale) {
     canvas.setPenStyle(Canvas::PenStyle::Solid);
     canvas.setPenColor(Red);
-    const std::size_t count =
-        std::min(existing(state, state.Samples1), existing(state, state.Samples2));
-    const TraceScale scale{state, sx, sy};
+    const std::size_t count = std::min(scale.data.samples1.size(), scale.data.samples2.size());
     if (count == 0) {
         return;
     }
@@ -130,34 +118,30 @@ void drawTrace(Canvas& canvas, const SharedState& state, double sx, double sy) {
 
 } // namespace
 
-void clearImage(Canvas& canvas, const SharedState& state) {
-    canvas.setBrushColor(White);
-    canvas.Rectangle(0, 0, state.Settings.ImageWidth, state.Settings.ImageHeight);
+PlotData plotData(const SharedState& state) {
+    return {existing(state, state.Samples1), existing(state, state.Samples2), state.Elapsed};
 }
 
-void DrawPlot(Canvas& canvas, const SharedState& state, bool showGrid, bool showAxes,
-              char separator) {
-    const PlotSettings& s = state.Settings;
-    const double m1 = seriesMaximum(state, state.Samples1);
-    const double m2 = seriesMaximum(state, state.Samples2);
-    double maximum = m1 > m2 ? m1 : m2;
-    if (maximum == 0) {
-        maximum = 0.000001;
-    }
-    const double sy = divide(areaHeight(s), maximum);
-    const double sx = divide(areaWidth(s), maximum);
+void clearImage(Canvas& canvas, const PlotSettings& settings) {
+    canvas.setBrushColor(White);
+    canvas.Rectangle(0, 0, settings.ImageWidth, settings.ImageHeight);
+}
+
+void DrawPlot(Canvas& canvas, const PlotSettings& settings, const PlotData& data, bool showGrid,
+              bool showAxes, char separator) {
+    const TraceScale scale = traceScale(
+        settings, data, commonMaximum(seriesMaximum(data.samples1), seriesMaximum(data.samples2)));
     if (showGrid) {
-        DrawGrid(canvas, state);
+        DrawGrid(canvas, settings);
     }
     if (showAxes) {
-        DrawAxes(canvas, state);
-        DrawAxisLabels(canvas, state, maximum, separator);
+        DrawAxes(canvas, settings);
+        DrawAxisLabels(canvas, settings, scale.maximum, data.elapsed, separator);
     }
-    drawTrace(canvas, state, sx, sy);
+    drawTrace(canvas, scale);
 }
 
-void DrawGrid(Canvas& canvas, const SharedState& state) {
-    const PlotSettings& s = state.Settings;
+void DrawGrid(Canvas& canvas, const PlotSettings& s) {
     const QSize raster = canvas.size();
 
     const double dy = divide(areaHeight(s), s.OyDivisions);
@@ -180,8 +164,7 @@ void DrawGrid(Canvas& canvas, const SharedState& state) {
                 });
 }
 
-void DrawAxes(Canvas& canvas, const SharedState& state) {
-    const PlotSettings& s = state.Settings;
+void DrawAxes(Canvas& canvas, const PlotSettings& s) {
     canvas.setPenStyle(Canvas::PenStyle::Solid);
     canvas.setPenColor(Black);
     canvas.MoveTo(s.RightMargin, baseline(s));
@@ -190,8 +173,8 @@ void DrawAxes(Canvas& canvas, const SharedState& state) {
     canvas.LineTo(s.LeftMargin, std::int64_t{s.ImageHeight} - s.TopMargin);
 }
 
-void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, char separator) {
-    const PlotSettings& s = state.Settings;
+void DrawAxisLabels(Canvas& canvas, const PlotSettings& s, double maximum, double elapsed,
+                    char separator) {
     const QSize raster = canvas.size();
     const QFontMetrics metrics = canvas.fontMetrics();
 
@@ -203,11 +186,10 @@ void DrawAxisLabels(Canvas& canvas, const SharedState& state, double maximum, ch
                                    label(value, 2, separator));
                 });
 
-    DrawTimeLabels(canvas, state, separator);
+    DrawTimeLabels(canvas, s, elapsed, separator);
 }
 
-void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator) {
-    const PlotSettings& s = state.Settings;
+void DrawTimeLabels(Canvas& canvas, const PlotSettings& s, double elapsed, char separator) {
     const QSize raster = canvas.size();
     const QFontMetrics metrics = canvas.fontMetrics();
     const double dx = divide(areaWidth(s), s.OxDivisions);
@@ -215,26 +197,39 @@ void DrawTimeLabels(Canvas& canvas, const SharedState& state, char separator) {
     const std::int64_t shift = 15 - std::int64_t{s.LeftMargin};
     forEachMark(1, s.OxDivisions, dx, 1 - reach + shift, raster.width() - 1 + shift,
                 [&](std::int64_t k, std::int64_t offset) {
-                    const long double value =
-                        static_cast<long double>(state.Elapsed) / s.OxDivisions * k;
+                    const long double value = static_cast<long double>(elapsed) / s.OxDivisions * k;
                     canvas.TextOut(s.LeftMargin + offset - 15, baseline(s) + 5,
                                    label(value, s.OxDigits, separator));
                 });
 }
 
+double seriesMaximum(std::span<const double> series, double from) {
+    double maximum = from;
+    for (const double value : series) {
+        if (value > maximum) {
+            maximum = value;
+        }
+    }
+    return maximum;
+}
+
 std::int64_t TraceScale::x(std::size_t k) const {
-    return place(state.Settings.LeftMargin, 1, scaled(state.Samples1[k], sx));
+    return place(settings.LeftMargin, 1, scaled(data.samples1[k], sx));
 }
 
 std::int64_t TraceScale::y(std::size_t k) const {
-    return place(baseline(state.Settings), -1, scaled(state.Samples2[k], sy));
+    return place(baseline(settings), -1, scaled(data.samples2[k], sy));
 }
 
-TraceScale traceScale(const SharedState& state, double maximum) {
-    const PlotSettings& s = state.Settings;
-    const double sy = divide(areaHeight(s), maximum);
-    const double sx = divide(areaWidth(s), maximum);
-    return {state, sx, sy};
+double commonMaximum(double maximum1, double maximum2) {
+    const double maximum = maximum1 > maximum2 ? maximum1 : maximum2;
+    return maximum == 0 ? 0.000001 : maximum;
+}
+
+TraceScale traceScale(const PlotSettings& settings, const PlotData& data, double maximum) {
+    const double sy = divide(areaHeight(settings), maximum);
+    const double sx = divide(areaWidth(settings), maximum);
+    return {settings, data, maximum, sx, sy};
 }
 
 } // namespace kordel

@@ -202,9 +202,9 @@ void TForm1::Cl1() {
 
 void TForm1::drawPlot() {
     Canvas& canvas = Image1->canvas();
-    clearImage(canvas, state_);
+    clearImage(canvas, state_.Settings);
     Image1->update(); // painted later, with whatever the drawing reached
-    DrawPlot(canvas, state_, showGrid(), showAxes(), separator_);
+    DrawPlot(canvas, state_.Settings, plotData(state_), showGrid(), showAxes(), separator_);
 }
 
 bool TForm1::showGrid() const {

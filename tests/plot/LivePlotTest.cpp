@@ -51,9 +51,9 @@ QImage plotOf(const SharedState& run, std::int32_t pairs, double seconds, bool s
     state.SampleCount = pairs;
     state.Elapsed = seconds;
     Canvas canvas(QSize(497, 313));
-    clearImage(canvas, state);
+    clearImage(canvas, state.Settings);
     try {
-        DrawPlot(canvas, state, showGrid, showAxes, '.');
+        DrawPlot(canvas, state.Settings, plotData(state), showGrid, showAxes, '.');
     } catch (const Error&) {
     }
     return canvas.image();

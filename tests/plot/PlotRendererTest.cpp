@@ -32,14 +32,14 @@ protected:
     }
 
     void draw(bool showGrid = true, bool showAxes = true) {
-        clearImage(canvas, state);
-        DrawPlot(canvas, state, showGrid, showAxes, ',');
+        clearImage(canvas, state.Settings);
+        DrawPlot(canvas, state.Settings, plotData(state), showGrid, showAxes, ',');
     }
 
     std::string failure(bool showGrid, bool showAxes) {
-        clearImage(canvas, state);
+        clearImage(canvas, state.Settings);
         try {
-            DrawPlot(canvas, state, showGrid, showAxes, ',');
+            DrawPlot(canvas, state.Settings, plotData(state), showGrid, showAxes, ',');
         } catch (const Error& error) {
             return error.what();
         }
@@ -201,27 +201,27 @@ INSTANTIATE_TEST_SUITE_P(All, SwitchTest,
                                          Switches{false, true}, Switches{false, false}));
 
 TEST_F(PlotRendererTest, ClearingFramesTheImageWithThePenSetLast) {
-    clearImage(canvas, state);
+    clearImage(canvas, state.Settings);
     EXPECT_EQ(at(0, 0), Black);
     EXPECT_EQ(at(496, 312), Black);
     EXPECT_EQ(at(1, 1), White);
 
     run({1, 2}, {4, 2});
     draw();
-    clearImage(canvas, state);
+    clearImage(canvas, state.Settings);
     EXPECT_EQ(at(0, 0), Red);
     EXPECT_EQ(at(496, 1), Red);
     EXPECT_EQ(count(White), 495 * 311);
 
     state.Settings.OyDivisions = 0;
     EXPECT_EQ(failure(true, true), "Floating point division by zero");
-    clearImage(canvas, state);
+    clearImage(canvas, state.Settings);
     EXPECT_EQ(at(0, 0), Red);
 
     state.Settings.OyDivisions = 7;
     state.Settings.OxDivisions = 0;
     EXPECT_EQ(failure(true, true), "Floating point division by zero");
-    clearImage(canvas, state);
+    clearImage(canvas, state.Settings);
     EXPECT_EQ(at(0, 0), Green);
     EXPECT_EQ(at(1, 0), White);
 }
