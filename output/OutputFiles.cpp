@@ -1,6 +1,7 @@
 #include "output/OutputFiles.h"
 
 #include "common/Error.h"
+#include "output/WriteAll.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -48,15 +49,8 @@ public:
     }
 
     void write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                throw Error(StreamWriteError);
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(written));
+        if (!writeAll(fd_, bytes)) {
+            throw Error(StreamWriteError);
         }
     }
 
