@@ -106,9 +106,11 @@ void checkPort(std::uint16_t base, const LineCheckContext& context) {
     context.out << "  verdict:  " << verdict(codes) << '\n';
 }
 
-void reportError(const Error& error, const LineCheckContext& context) {
+// Any failure, as the run without a window reports it: an allocation that fails is "Out of
+// memory", not the end of the program.
+void reportFailure(const LineCheckContext& context) {
     context.out.flush();
-    context.err << "kordel: " << errorBoxText(error.message()) << '\n';
+    context.err << "kordel: " << errorBoxText(messageOf(std::current_exception())) << '\n';
 }
 
 } // namespace
@@ -119,8 +121,8 @@ int checkLines(const std::string& com1, const std::string& com2, const LineCheck
     try {
         bases = {portBase(com1), portBase(com2)};
         checkPortBlocks(bases[0], bases[1]);
-    } catch (const Error& error) {
-        reportError(error, context);
+    } catch (const std::exception&) {
+        reportFailure(context);
         return 1;
     }
     bool driven = true;
@@ -129,8 +131,8 @@ int checkLines(const std::string& com1, const std::string& com2, const LineCheck
                     << hexText(bases[port]) << '\n';
         try {
             checkPort(bases[port], context);
-        } catch (const Error& error) {
-            reportError(error, context);
+        } catch (const std::exception&) {
+            reportFailure(context);
             driven = false;
         }
     }

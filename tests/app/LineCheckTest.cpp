@@ -135,6 +135,14 @@ TEST_F(LineCheckTest, FailingPortGivesTheErrorBoxTextAndExitStatusOneButTheOther
                          "The system shows no serial device.\n");
 }
 
+TEST_F(LineCheckTest, AFailedAllocationIsOutOfMemoryAndTheOtherPortIsChecked) {
+    struct Exhausted : RecordingBus {
+        std::uint8_t in(std::uint16_t) override { throw std::bad_alloc(); }
+    } bus;
+    EXPECT_EQ(check(bus), 1);
+    EXPECT_EQ(err.str(), "kordel: Out of memory.\nkordel: Out of memory.\n");
+}
+
 struct Refused {
     std::string com1;
     std::string com2;
