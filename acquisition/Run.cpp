@@ -119,6 +119,13 @@ void measure(RunContext& run, std::int32_t pause) {
 
 } // namespace
 
+std::optional<double> timeLeft(std::int32_t pairs, std::int32_t total, double seconds) {
+    if (pairs <= 0 || pairs > total) {
+        return std::nullopt;
+    }
+    return std::max(seconds / pairs * (total - pairs), 0.0);
+}
+
 std::size_t runBytesPerPair() {
     return 2 * sizeof(double) + 2 * ValueList::bytesPerLine(ReservedLineLength);
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kordel {
@@ -31,6 +32,10 @@ public:
     // After every completed pair, before its pause.
     virtual void pairRead(std::int32_t pairs) = 0;
 };
+
+// The time left at the pace so far, `seconds` for the `pairs` read of `total`; none before the
+// first pair, when there is no pace yet.
+std::optional<double> timeLeft(std::int32_t pairs, std::int32_t total, double seconds);
 
 struct RunContext {
     SharedState& state;

@@ -6,10 +6,10 @@
 #include "output/DecimalSeparator.h"
 #include "output/RunPlot.h"
 #include "output/SaveSteps.h"
+#include "output/WriteAll.h"
 
 #include <QGuiApplication>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <string_view>
 
@@ -37,19 +37,11 @@ public:
     }
 
     void flush() {
-        std::string_view rest = buffer_;
-        while (!rest.empty()) {
-            const ssize_t written = write(descriptor_, rest.data(), rest.size());
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                buffer_.clear();
-                throw Error("Stream write error");
-            }
-            rest.remove_prefix(static_cast<std::size_t>(written));
-        }
+        const bool written = writeAll(descriptor_, buffer_);
         buffer_.clear();
+        if (!written) {
+            throw Error("Stream write error");
+        }
     }
 
 private:
@@ -68,12 +60,12 @@ public:
           shareTerminal_(showProgress_ && out.isTerminal()), start_(clock.now()),
           lastUpdate_(start_) {}
 
+    // The pace counts from here: the line set-up before it says nothing of the pairs.
+    void readingsStarted() override { readingsStart_ = clock_.now(); }
+
     void pairRead(std::int32_t pairs) override {
         if (!printPairs_ && !showProgress_) {
             return; // a save to files with nobody watching: nothing to do until the end
-        }
-        if (pairs == 1) {
-            firstPairAt_ = clock_.now();
         }
         print(pairs);
         if (clock_.now() - lastUpdate_ >= UpdateInterval) {
@@ -122,19 +114,13 @@ private:
         }
         out_.flush();
         if (showProgress_) {
+            const std::optional<double> left =
+                timeLeft(pairs, state_.SampleCount, lastUpdate_ - readingsStart_);
             err_.append(display_.update(
-                progressLine(pairs, state_.SampleCount, lastUpdate_ - start_, timeLeft(pairs))));
+                progressLine(pairs, state_.SampleCount, lastUpdate_ - start_, left)));
             err_.flush();
             progressShown_ = true;
         }
-    }
-
-    // From the pace since the first pair: the line set-up before it says nothing of the pairs.
-    std::optional<double> timeLeft(std::int32_t pairs) const {
-        if (pairs < 2 || !firstPairAt_) {
-            return pairs == state_.SampleCount ? std::optional<double>(0.0) : std::nullopt;
-        }
-        return (lastUpdate_ - *firstPairAt_) / (pairs - 1) * (state_.SampleCount - pairs);
     }
 
     const SharedState& state_;
@@ -151,7 +137,7 @@ private:
     std::int32_t printed_ = 0;
     double start_;
     double lastUpdate_;
-    std::optional<double> firstPairAt_;
+    double readingsStart_ = start_;
 };
 
 void saveFiles(const std::string& name, const SharedState& state, const ValueList& list1,

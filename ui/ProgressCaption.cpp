@@ -1,5 +1,7 @@
 #include "ProgressCaption.h"
 
+#include "acquisition/Run.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -26,9 +28,8 @@ std::string progressCaption(std::int32_t pairs, std::int32_t total, double secon
     const long long percent = total > 0 ? 100LL * pairs / total : 0;
     std::string caption = std::to_string(pairs) + " / " + std::to_string(total) + " (" +
                           std::to_string(percent) + " %)";
-    if (pairs > 0 && pairs <= total) {
-        const double left = seconds / pairs * (total - pairs);
-        caption += ", осталось " + duration(std::llround(std::max(left, 0.0)));
+    if (const std::optional<double> left = timeLeft(pairs, total, seconds)) {
+        caption += ", осталось " + duration(std::llround(*left));
     }
     return caption;
 }
