@@ -38,9 +38,10 @@ TEST_P(PortBlocksTest, RefusesBlocksThatOverlapWithoutBeingOnePort) {
 INSTANTIATE_TEST_SUITE_P(
     Pairs, PortBlocksTest,
     testing::Values(BasePair{0x3F8, 0x2F8, false}, BasePair{0x3F8, 0x3F8, false},
-                    BasePair{0x3F8, 0x400, false}, BasePair{0x3F8, 0x3FC, true},
-                    BasePair{0x3F8, 0x3F1, true}, BasePair{0x001, 0x002, true},
-                    BasePair{0xFFFC, 0x0002, true}, BasePair{0xFFF8, 0x0000, false}));
+                    BasePair{0x3F8, 0x400, false}, BasePair{0x400, 0x3F8, false},
+                    BasePair{0x3F8, 0x3FC, true}, BasePair{0x3F8, 0x3F1, true},
+                    BasePair{0x001, 0x002, true}, BasePair{0xFFFC, 0x0002, true},
+                    BasePair{0xFFF8, 0x0000, false}));
 
 TEST(PortBlocksRunTest, OverlapEndsTheRunAfterTheFieldsAreConvertedAndBeforeAnyLineIsTouched) {
     DemoBus demo;

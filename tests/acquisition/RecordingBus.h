@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,8 @@ struct PortAccess {
 };
 
 // Records every access; reads answer from `status`, or pass to `inner` when one is given.
-// `failAfter` accesses, it throws as a failing port would.
+// `failAfter` accesses, it throws as a failing port would, or as a failing allocation would when
+// `outOfMemory` is set.
 class RecordingBus : public PortBus {
 public:
     void attach(std::uint16_t base) override {
@@ -59,11 +61,15 @@ public:
     PortBus* inner = nullptr;
     std::function<std::uint8_t(int read)> status;
     long failAfter = -1;
+    bool outOfMemory = false;
     std::vector<PortAccess> log;
 
 private:
     void record(PortAccess access) {
         if (failAfter >= 0 && static_cast<long>(log.size()) >= failAfter) {
+            if (outOfMemory) {
+                throw std::bad_alloc();
+            }
             throw Error("Serial port /dev/ttyFAKE failed: Input/output error");
         }
         log.push_back(access);

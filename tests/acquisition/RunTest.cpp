@@ -264,15 +264,23 @@ TEST_F(RunTest, AMissingPortFailsBeforeAnyLineIsTouchedAndKeepsNoStaleValues) {
     EXPECT_EQ(state.Elapsed, 0.0);
 }
 
-class PortFailure : public RunTest, public testing::WithParamInterface<int> {};
+struct FailurePoint {
+    int access;
+    bool outOfMemory = false;
+};
+
+class PortFailure : public RunTest, public testing::WithParamInterface<FailurePoint> {};
 
 TEST_P(PortFailure, KeepsExactlyThePairsReadCompletely) {
     previousRun();
     // 2 attaches and 4 set-up writes, then 26 accesses per reading, 52 per pair.
-    const int failingAccess = GetParam();
+    const int failingAccess = GetParam().access;
     bus.failAfter = failingAccess;
+    bus.outOfMemory = GetParam().outOfMemory;
     clock.seconds = 10.0;
-    EXPECT_EQ(runError(fields(10, "1000")), "Serial port /dev/ttyFAKE failed: Input/output error");
+    EXPECT_EQ(runError(fields(10, "1000")),
+              GetParam().outOfMemory ? "Out of memory"
+                                     : "Serial port /dev/ttyFAKE failed: Input/output error");
     const int pairs = failingAccess < 6 ? 0 : (failingAccess - 6) / 52;
     const auto count = static_cast<std::size_t>(pairs);
     EXPECT_EQ(state.SampleCount, pairs);
@@ -288,7 +296,11 @@ TEST_P(PortFailure, KeepsExactlyThePairsReadCompletely) {
     EXPECT_DOUBLE_EQ(state.Elapsed, failingAccess < 6 ? 0.0 : pairs * 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(AtAccess, PortFailure, testing::Values(1, 5, 6, 20, 57, 58, 110, 134));
+INSTANTIATE_TEST_SUITE_P(AtAccess, PortFailure,
+                         testing::Values(FailurePoint{1}, FailurePoint{5}, FailurePoint{6},
+                                         FailurePoint{20}, FailurePoint{57}, FailurePoint{58},
+                                         FailurePoint{110}, FailurePoint{134},
+                                         FailurePoint{5, true}, FailurePoint{84, true}));
 
 TEST_F(RunTest, RunningOutOfMemoryIsReportedAndTheProcessGoesOn) {
 #if defined(__SANITIZE_ADDRESS__)

@@ -72,6 +72,7 @@ TEST(CommandLineTest, CheckTakesTheSameBusOptionsAsARun) {
     EXPECT_EQ(line.settle, 5);
     EXPECT_EQ(parseCommandLine({"--check", "--demo"}).bus, BusKind::Demo);
     EXPECT_EQ(parseCommandLine({"--settle", "0"}).settle, 0);
+    EXPECT_EQ(parseCommandLine({"--settle", "1000"}).settle, 1000);
     EXPECT_EQ(parseCommandLine({}).settle, std::nullopt);
     std::ostringstream out;
     std::ostringstream err;
@@ -169,6 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--samples", "5", "--check"}, "--samples and --check exclude each other"},
         Refusal{{"--check", "--samples", "5"}, "--samples and --check exclude each other"},
         Refusal{{"--com2", "2E8"}, "--com1 and --com2 serve only --samples and --check"},
+        Refusal{{"--com1", "3F8"}, "--com1 and --com2 serve only --samples and --check"},
         Refusal{{"--demo", "--multiplier1", "2"}, "--multiplier1 needs --samples"},
         Refusal{{"--multiplier2", "2"}, "--multiplier2 needs --samples"},
         Refusal{{"--save", "run"}, "--save needs --samples"},
@@ -193,9 +195,11 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--settle", "-1"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
         Refusal{{"--settle", "+3"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
         Refusal{{"--settle", "1001"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
+        Refusal{{"--settle", "0x10"}, "--settle needs MS, whole milliseconds from 0 to 1000"},
         Refusal{{"--demo", "--settle", "2"},
                 "--settle serves only the serial driver, not --demo or --raw-io"},
         Refusal{{"--settle", "abc"}, "--settle: 'abc' is not a valid integer value."},
+        Refusal{{"--settle", "12ms"}, "--settle: '12ms' is not a valid integer value."},
         Refusal{{"--samples", "abc"}, "--samples: 'abc' is not a valid integer value."},
         Refusal{{"--samples", "1.5"}, "--samples: '1.5' is not a valid integer value."},
         Refusal{{"--samples", "5", "--com1", "zz"}, "--com1: 'zz' is not a valid integer value."},

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -149,6 +150,17 @@ TEST_F(OutputFiles, AFailedWriteLeavesTheEarlierFileAndNoTemporaryOne) {
     EXPECT_EQ(entries(), QStringList{"run(1).txt"});
 }
 
+TEST_F(OutputFiles, ASymbolicLinkStaysALinkAndTheFileItLeadsToIsReplaced) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir("kept"));
+    putFile(pathOf("kept/real.txt"), "earlier\r\n");
+    ASSERT_TRUE(QFile::link("kept/real.txt", pathOf("run(1).txt")));
+    ValueList list;
+    list.append("2.509");
+    writeValueList(list, target("run(1).txt"));
+    EXPECT_TRUE(QFileInfo(pathOf("run(1).txt")).isSymLink());
+    EXPECT_EQ(contentOf(pathOf("kept/real.txt")), "2.509\r\n");
+}
+
 TEST_F(OutputFiles, AFileThatCannotBeCreatedIsNamedByItsTargetPath) {
     ValueList list;
     EXPECT_EQ(errorOf([&] { writeValueList(list, target("missing/run(1).txt")); }),
@@ -251,7 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // no room for a file beside the earlier one: it is overwritten in place, or not at all
         DiskCase{2, 30000, "Stream write error", "earlier\r\n"},
+        DiskCase{2, 8000, "Stream write error", "earlier\r\n"}, // a little over the disk
         DiskCase{2, 2, {}, "0.001\r\n1.001\r\n"},
+        DiskCase{2, 1, {}, "0.001\r\n"}, // shorter than the earlier file
         // room for a file beside it, but not for all of its bytes
         DiskCase{3, 30000, "Stream write error", "earlier\r\n"}));
 

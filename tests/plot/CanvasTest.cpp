@@ -84,6 +84,11 @@ TEST(CanvasTest, RectangleFillsWithTheBrushAndFramesWithThePenRightAndBottomExcl
     EXPECT_EQ(at(canvas, 3, 4), Blue);
     EXPECT_EQ(at(canvas, 8, 8), White);
     EXPECT_EQ(at(canvas, 7, 9), White);
+
+    // Beyond the raster the frame is cut off and the fill reaches the last column and row.
+    canvas.Rectangle(10, 10, 30, 30);
+    EXPECT_EQ(at(canvas, 19, 19), Blue);
+    EXPECT_EQ(at(canvas, 19, 10), Red);
 }
 
 TEST(CanvasTest, TextStandsOnABrushBoxAndMovesThePositionToItsRightEnd) {

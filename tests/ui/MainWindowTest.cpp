@@ -145,6 +145,17 @@ TEST_F(MainWindow, ACloseRequestDuringARunIsRefused) {
     EXPECT_EQ(form.list1().size(), 3U);
 }
 
+TEST_F(MainWindow, KeysAndClicksDuringARunReachNoControl) {
+    ModalAnswer answer;
+    QTimer::singleShot(0, &form, [&] {
+        QTest::keyClicks(form.Edit3, "2");
+        QTest::mouseClick(form.SpeedButton2, Qt::LeftButton); // Save
+    });
+    windows.run("3", "100");
+    EXPECT_EQ(form.Edit3->text(), "1");
+    EXPECT_FALSE(answer.seen().shown);
+}
+
 TEST_F(MainWindow, ShowsItIsBusyAndTheListsGrowingDuringARun) {
     std::vector<std::size_t> linesSeen;
     bool busyCursor = false;

@@ -390,6 +390,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         HostileName{"/", {}, ShortName, {}, {"/(1).txt"}},
         HostileName{"..", {"..(1).txt", "..(2).txt", "...bmp"}, {}, {}, {"../(1).txt"}},
+        // one character beyond the basic plane: two units in the name field, long enough
+        HostileName{"😀", {"😀(1).txt", "😀(2).txt", "😀.bmp"}, {}, {}, {}},
         HostileName{"//", {"(1).txt", "(2).txt", ".bmp"}, {}, {}, {"/(1).txt"}},
         HostileName{LongName, {}, {}, LongName + "(1).txt", {}},
         HostileName{"missing/ab", {}, {}, "missing/ab(1).txt", {"missing"}},

@@ -101,6 +101,7 @@ TEST_F(SerialDriverBusTest, OnlyTheModemAndLineRegistersAreUsed) {
     bus.out(0x3F8 + LineControl, 0x03);
     bus.out(0x3F8 + ModemControl, DtrBit | 0x0C);
     EXPECT_THAT(calls.log, ElementsAre(Usb + " TIOCCBRK"));
+    EXPECT_EQ(errorOf([&] { bus.in(0x3F8 + 8); }), "No serial port at address 400");
 }
 
 TEST_F(SerialDriverBusTest, UnknownBaseFailsBeforeAnyCall) {
