@@ -1,4 +1,4 @@
-#include "DemoBus.h"
+#include "acquisition/ports/DemoBus.h"
 
 #include "acquisition/ports/NoSerialPort.h"
 #include "common/Error.h"

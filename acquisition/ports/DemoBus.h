@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortBus.h"
+#include "acquisition/ports/PortBus.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "NoSerialPort.h"
+#include "acquisition/ports/NoSerialPort.h"
 
 #include "common/NumberText.h"
 

@@ -1,4 +1,4 @@
-#include "RawIoBus.h"
+#include "acquisition/ports/RawIoBus.h"
 
 #include "acquisition/ports/NoSerialPort.h"
 #include "common/Error.h"
@@ -11,26 +11,26 @@
 namespace kordel {
 
 RawIoBus::RawIoBus(SerialPortLocator locator, std::string portFile)
-    : locator(std::move(locator)), portFile(std::move(portFile)) {}
+    : locator_(std::move(locator)), portFile_(std::move(portFile)) {}
 
 RawIoBus::~RawIoBus() {
-    if (fd >= 0) {
-        ::close(fd);
+    if (fd_ >= 0) {
+        ::close(fd_);
     }
 }
 
 // The port file stays open from one run to the next; after a failure it is opened afresh here.
 void RawIoBus::attach(std::uint16_t base) {
-    if (!bases.contains(base)) {
-        if (!locator.deviceAt(base)) {
+    if (!bases_.contains(base)) {
+        if (!locator_.deviceAt(base)) {
             throw noSerialPort(base);
         }
-        bases.insert(base);
+        bases_.insert(base);
     }
-    if (fd < 0) {
-        fd = ::open(portFile.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd < 0) {
-            throw Error("Cannot open " + portFile + ": " + systemErrorText(errno));
+    if (fd_ < 0) {
+        fd_ = ::open(portFile_.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd_ < 0) {
+            throw Error("Cannot open " + portFile_ + ": " + systemErrorText(errno));
         }
     }
 }
@@ -38,7 +38,7 @@ void RawIoBus::attach(std::uint16_t base) {
 std::uint8_t RawIoBus::in(std::uint16_t address) {
     checkServed(address);
     std::uint8_t value = 0;
-    if (const ssize_t done = ::pread(fd, &value, 1, address); done != 1) {
+    if (const ssize_t done = ::pread(fd_, &value, 1, address); done != 1) {
         fail(done < 0 ? errno : EIO);
     }
     return value;
@@ -46,27 +46,27 @@ std::uint8_t RawIoBus::in(std::uint16_t address) {
 
 void RawIoBus::out(std::uint16_t address, std::uint8_t value) {
     checkServed(address);
-    if (const ssize_t done = ::pwrite(fd, &value, 1, address); done != 1) {
+    if (const ssize_t done = ::pwrite(fd_, &value, 1, address); done != 1) {
         fail(done < 0 ? errno : EIO);
     }
 }
 
 PortDescription RawIoBus::describe(std::uint16_t) const {
-    return {portFile, "none, direct I/O port access", 0,
+    return {portFile_, "none, direct I/O port access", 0,
             "the modem status register is read directly", ""};
 }
 
 void RawIoBus::checkServed(std::uint16_t address) const {
-    auto block = bases.upper_bound(address);
-    if (fd < 0 || block == bases.begin() || address - *std::prev(block) >= RegisterBlock) {
+    auto block = bases_.upper_bound(address);
+    if (fd_ < 0 || block == bases_.begin() || address - *std::prev(block) >= RegisterBlock) {
         throw noSerialPort(address);
     }
 }
 
 void RawIoBus::fail(int error) {
-    ::close(fd);
-    fd = -1;
-    throw Error("I/O port access through " + portFile + " failed: " + systemErrorText(error));
+    ::close(fd_);
+    fd_ = -1;
+    throw Error("I/O port access through " + portFile_ + " failed: " + systemErrorText(error));
 }
 
 } // namespace kordel

@@ -28,10 +28,10 @@ private:
     void checkServed(std::uint16_t address) const;
     [[noreturn]] void fail(int error);
 
-    SerialPortLocator locator;
-    std::string portFile;
-    int fd = -1;
-    std::set<std::uint16_t> bases; // of serial ports found so far
+    SerialPortLocator locator_;
+    std::string portFile_;
+    int fd_ = -1;
+    std::set<std::uint16_t> bases_; // of serial ports found so far
 };
 
 } // namespace kordel

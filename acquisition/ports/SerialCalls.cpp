@@ -1,4 +1,4 @@
-#include "SerialCalls.h"
+#include "acquisition/ports/SerialCalls.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "SerialDriverBus.h"
+#include "acquisition/ports/SerialDriverBus.h"
 
 #include "acquisition/ports/NoSerialPort.h"
 #include "common/Error.h"
@@ -26,31 +26,31 @@ std::string realPath(const std::string& path) {
 
 SerialDriverBus::SerialDriverBus(SerialCalls& calls, SerialPortLocator locator, SettleRule settle,
                                  Clock& clock)
-    : calls(calls), locator(std::move(locator)), settleRule(std::move(settle)), clock(clock) {}
+    : calls_(calls), locator_(std::move(locator)), settleRule_(std::move(settle)), clock_(clock) {}
 
 SerialDriverBus::~SerialDriverBus() {
-    for (auto& [path, device] : devices) {
+    for (auto& [path, device] : devices_) {
         if (device->fd >= 0) {
-            calls.close(device->fd);
+            calls_.close(device->fd);
         }
     }
 }
 
 // The device stays open from one run to the next; one whose call failed is opened afresh here.
 void SerialDriverBus::attach(std::uint16_t base) {
-    auto path = located.find(base);
-    if (path == located.end()) {
-        const auto found = locator.deviceAt(base);
+    auto path = located_.find(base);
+    if (path == located_.end()) {
+        const auto found = locator_.deviceAt(base);
         if (!found) {
-            throw noSerialPort(base, presentDevices(), locator.systemPaths().portsFile);
+            throw noSerialPort(base, presentDevices(), locator_.systemPaths().portsFile);
         }
-        path = located.emplace(base, *found).first;
+        path = located_.emplace(base, *found).first;
     }
     Device& serving = device(path->second);
     if (serving.fd < 0) {
         open(serving);
     }
-    attached[base] = &serving;
+    attached_[base] = &serving;
 }
 
 std::uint8_t SerialDriverBus::in(std::uint16_t address) {
@@ -68,23 +68,23 @@ void SerialDriverBus::out(std::uint16_t address, std::uint8_t value) {
 }
 
 PortDescription SerialDriverBus::describe(std::uint16_t base) const {
-    const auto device = attached.find(base);
-    if (device == attached.end()) {
+    const auto device = attached_.find(base);
+    if (device == attached_.end()) {
         throw noSerialPort(base);
     }
     return device->second->description;
 }
 
 std::vector<SerialDevice> SerialDriverBus::presentDevices() const {
-    std::vector<SerialDevice> present = locator.presentDevices();
+    std::vector<SerialDevice> present = locator_.presentDevices();
     for (SerialDevice& device : present) {
-        device.driver = settleRule.choose(device.path).driver;
+        device.driver = settleRule_.choose(device.path).driver;
     }
     return present;
 }
 
 SerialDriverBus::Device& SerialDriverBus::device(const std::string& path) {
-    auto& slot = devices[realPath(path)];
+    auto& slot = devices_[realPath(path)];
     if (!slot) {
         slot = std::make_unique<Device>();
         slot->path = path;
@@ -95,14 +95,14 @@ SerialDriverBus::Device& SerialDriverBus::device(const std::string& path) {
 // Speed and framing are left as they are; only the modem lines and the break are used.
 void SerialDriverBus::open(Device& device) {
     int fd = -1;
-    if (const int error = calls.open(device.path, fd); error != 0) {
+    if (const int error = calls_.open(device.path, fd); error != 0) {
         throw Error("Cannot open serial port " + device.path + ": " + systemErrorText(error));
     }
     device.fd = fd;
     device.modemControl.reset();
-    device.description = settleRule.choose(device.path);
+    device.description = settleRule_.choose(device.path);
     device.settle = device.description.settleMilliseconds / 1000.0;
-    check(device, calls.exclusive(fd));
+    check(device, calls_.exclusive(fd));
 }
 
 void SerialDriverBus::setModemControl(Device& device, std::uint8_t value) {
@@ -117,30 +117,30 @@ void SerialDriverBus::setModemControl(Device& device, std::uint8_t value) {
 
 void SerialDriverBus::setLine(Device& device, std::uint8_t bit, bool on) {
     const int line = modemLine(bit);
-    check(device, on ? calls.raiseLines(device.fd, line) : calls.lowerLines(device.fd, line));
+    check(device, on ? calls_.raiseLines(device.fd, line) : calls_.lowerLines(device.fd, line));
     noteLineChange(device);
     const std::uint8_t others = device.modemControl.value_or(0) & ~bit;
     device.modemControl = on ? others | bit : others;
 }
 
 void SerialDriverBus::setBreak(Device& device, bool on) {
-    check(device, on ? calls.setBreak(device.fd) : calls.clearBreak(device.fd));
+    check(device, on ? calls_.setBreak(device.fd) : calls_.clearBreak(device.fd));
     noteLineChange(device);
 }
 
 // Taken when the call has returned, that is once the driver has passed the change on.
 void SerialDriverBus::noteLineChange(Device& device) {
     if (device.settle > 0) {
-        device.lastChange = clock.now();
+        device.lastChange = clock_.now();
     }
 }
 
 std::uint8_t SerialDriverBus::modemStatus(Device& device) {
     if (device.settle > 0) {
-        clock.waitUntil(device.lastChange + device.settle);
+        clock_.waitUntil(device.lastChange + device.settle);
     }
     int lines = 0;
-    check(device, calls.modemLines(device.fd, lines));
+    check(device, calls_.modemLines(device.fd, lines));
     return (lines & TIOCM_CTS) != 0 ? CtsBit : 0;
 }
 
@@ -149,7 +149,7 @@ void SerialDriverBus::check(Device& device, int error) {
     if (error == 0) {
         return;
     }
-    calls.close(device.fd);
+    calls_.close(device.fd);
     device.fd = -1;
     throw Error("Serial port " + device.path + " failed: " + systemErrorText(error));
 }
@@ -157,8 +157,8 @@ void SerialDriverBus::check(Device& device, int error) {
 // The open device whose register block holds `address`, and the register's offset.
 std::pair<SerialDriverBus::Device*, std::uint16_t>
 SerialDriverBus::registerAt(std::uint16_t address) {
-    auto block = attached.upper_bound(address);
-    if (block != attached.begin()) {
+    auto block = attached_.upper_bound(address);
+    if (block != attached_.begin()) {
         --block;
         const std::uint16_t offset = address - block->first;
         if (offset < RegisterBlock && block->second->fd >= 0) {

@@ -54,13 +54,13 @@ private:
     void check(Device& device, int error);
     std::pair<Device*, std::uint16_t> registerAt(std::uint16_t address);
 
-    SerialCalls& calls;
-    SerialPortLocator locator;
-    SettleRule settleRule;
-    Clock& clock;
-    std::map<std::uint16_t, std::string> located;           // base -> device path
-    std::map<std::string, std::unique_ptr<Device>> devices; // by real path, shared by bases
-    std::map<std::uint16_t, Device*> attached;              // base -> its device
+    SerialCalls& calls_;
+    SerialPortLocator locator_;
+    SettleRule settleRule_;
+    Clock& clock_;
+    std::map<std::uint16_t, std::string> located_;           // base -> device path
+    std::map<std::string, std::unique_ptr<Device>> devices_; // by real path, shared by bases
+    std::map<std::uint16_t, Device*> attached_;              // base -> its device
 };
 
 } // namespace kordel

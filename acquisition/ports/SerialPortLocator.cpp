@@ -1,4 +1,4 @@
-#include "SerialPortLocator.h"
+#include "acquisition/ports/SerialPortLocator.h"
 
 #include <algorithm>
 #include <array>
@@ -46,17 +46,17 @@ std::optional<unsigned long long> readNumber(const std::filesystem::path& file) 
 } // namespace
 
 SerialPortLocator::SerialPortLocator(SerialCalls& calls, DeviceBindings bindings, SystemPaths paths)
-    : calls(calls), bindings(std::move(bindings)), paths(std::move(paths)) {}
+    : calls_(calls), bindings_(std::move(bindings)), paths_(std::move(paths)) {}
 
 std::optional<std::string> SerialPortLocator::deviceAt(std::uint16_t base) {
-    if (const auto bound = bindings.find(base); bound != bindings.end()) {
+    if (const auto bound = bindings_.find(base); bound != bindings_.end()) {
         return bound->second;
     }
     // Opening a port raises its DTR and RTS for a moment, so the search stops at the first
     // match and tries the likeliest device first.
     for (const std::string& name : candidates(base)) {
         if (servesBase(name, base)) {
-            return (paths.dev / name).string();
+            return (paths_.dev / name).string();
         }
     }
     return std::nullopt;
@@ -66,7 +66,7 @@ std::optional<std::string> SerialPortLocator::deviceAt(std::uint16_t base) {
 std::vector<std::string> SerialPortLocator::candidates(std::uint16_t base) const {
     std::vector<std::pair<int, std::string>> numbered;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(paths.dev, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(paths_.dev, error)) {
         std::string name = entry.path().filename().string();
         if (const auto number = ttySNumber(name)) {
             numbered.emplace_back(*number, std::move(name));
@@ -98,14 +98,14 @@ bool SerialPortLocator::servesBase(const std::string& name, std::uint16_t base) 
     if (!info || info->type == UnknownUart) {
         return false;
     }
-    uarts[*ttySNumber(name)] = {name, static_cast<std::uint16_t>(info->port)};
+    uarts_[*ttySNumber(name)] = {name, static_cast<std::uint16_t>(info->port)};
     return info->port == base;
 }
 
 std::vector<SerialDevice> SerialPortLocator::presentDevices() const {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(paths.sysfsTty, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(paths_.sysfsTty, error)) {
         std::string name = entry.path().filename().string();
         if (!ttySNumber(name) && std::filesystem::exists(entry.path() / "device", error)) {
             names.push_back(std::move(name));
@@ -114,18 +114,18 @@ std::vector<SerialDevice> SerialPortLocator::presentDevices() const {
     std::sort(names.begin(), names.end());
     std::vector<SerialDevice> devices;
     for (const std::string& name : names) {
-        devices.push_back({(paths.dev / name).string(), "", std::nullopt});
+        devices.push_back({(paths_.dev / name).string(), "", std::nullopt});
     }
-    for (const auto& [number, uart] : uarts) {
-        devices.push_back({(paths.dev / uart.first).string(), "", uart.second});
+    for (const auto& [number, uart] : uarts_) {
+        devices.push_back({(paths_.dev / uart.first).string(), "", uart.second});
     }
     return devices;
 }
 
 // The kernel's attributes, readable only by root on most systems.
 std::optional<SerialInfo> SerialPortLocator::sysfsInfo(const std::string& name) const {
-    const auto port = readNumber(paths.sysfsTty / name / "port");
-    const auto type = readNumber(paths.sysfsTty / name / "type");
+    const auto port = readNumber(paths_.sysfsTty / name / "port");
+    const auto type = readNumber(paths_.sysfsTty / name / "type");
     if (!port || !type) {
         return std::nullopt;
     }
@@ -135,12 +135,12 @@ std::optional<SerialInfo> SerialPortLocator::sysfsInfo(const std::string& name) 
 // Asks the driver; a device the user may not open is passed over.
 std::optional<SerialInfo> SerialPortLocator::probedInfo(const std::string& name) {
     int fd = -1;
-    if (calls.open((paths.dev / name).string(), fd) != 0) {
+    if (calls_.open((paths_.dev / name).string(), fd) != 0) {
         return std::nullopt;
     }
     SerialInfo info;
-    const int error = calls.serialInfo(fd, info);
-    calls.close(fd);
+    const int error = calls_.serialInfo(fd, info);
+    calls_.close(fd);
     if (error != 0) {
         return std::nullopt;
     }

@@ -36,7 +36,7 @@ public:
     // shows a device for but the ttyS ones, then the ttyS devices found with a UART so far.
     std::vector<SerialDevice> presentDevices() const;
 
-    const SystemPaths& systemPaths() const { return paths; }
+    const SystemPaths& systemPaths() const { return paths_; }
 
 private:
     std::vector<std::string> candidates(std::uint16_t base) const;
@@ -44,10 +44,10 @@ private:
     std::optional<SerialInfo> sysfsInfo(const std::string& name) const;
     std::optional<SerialInfo> probedInfo(const std::string& name);
 
-    SerialCalls& calls;
-    DeviceBindings bindings;
-    SystemPaths paths;
-    std::map<int, std::pair<std::string, std::uint16_t>> uarts; // ttyS number -> name, base
+    SerialCalls& calls_;
+    DeviceBindings bindings_;
+    SystemPaths paths_;
+    std::map<int, std::pair<std::string, std::uint16_t>> uarts_; // ttyS number -> name, base
 };
 
 } // namespace kordel

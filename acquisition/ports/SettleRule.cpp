@@ -1,4 +1,4 @@
-#include "SettleRule.h"
+#include "acquisition/ports/SettleRule.h"
 
 #include <algorithm>
 #include <array>
@@ -174,14 +174,14 @@ PortDescription settleFor(const std::string& driver, std::optional<microseconds>
 }
 
 SettleRule::SettleRule(std::optional<int> fixedMilliseconds, SystemPaths paths)
-    : fixedMilliseconds(fixedMilliseconds), paths(std::move(paths)) {}
+    : fixedMilliseconds_(fixedMilliseconds), paths_(std::move(paths)) {}
 
 PortDescription SettleRule::choose(const std::string& devicePath) const {
     const std::vector<fs::path> chain = deviceChain(devicePath);
     PortDescription description = settleFor(hardwareDriver(chain), statusInterval(chain));
     description.device = devicePath;
-    if (fixedMilliseconds) {
-        description.settleMilliseconds = *fixedMilliseconds;
+    if (fixedMilliseconds_) {
+        description.settleMilliseconds = *fixedMilliseconds_;
         description.settleReason = "set with --settle";
     }
     return description;
@@ -194,9 +194,9 @@ std::vector<fs::path> SettleRule::deviceChain(const std::string& devicePath) con
     std::error_code error;
     const fs::path real = fs::canonical(devicePath, error);
     const fs::path name = (error ? fs::path(devicePath) : real).filename();
-    const fs::path root = fs::weakly_canonical(paths.sysfsTty / ".." / "..", error);
+    const fs::path root = fs::weakly_canonical(paths_.sysfsTty / ".." / "..", error);
     std::vector<fs::path> chain;
-    fs::path device = fs::canonical(paths.sysfsTty / name / "device", error);
+    fs::path device = fs::canonical(paths_.sysfsTty / name / "device", error);
     for (; !error && device != root && device.has_relative_path(); device = device.parent_path()) {
         chain.push_back(device);
     }

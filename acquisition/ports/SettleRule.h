@@ -28,8 +28,8 @@ public:
 private:
     std::vector<std::filesystem::path> deviceChain(const std::string& devicePath) const;
 
-    std::optional<int> fixedMilliseconds;
-    SystemPaths paths;
+    std::optional<int> fixedMilliseconds_;
+    SystemPaths paths_;
 };
 
 } // namespace kordel
