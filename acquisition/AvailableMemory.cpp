@@ -1,4 +1,4 @@
-#include "AvailableMemory.h"
+#include "acquisition/AvailableMemory.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "acquisition/Clock.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "Converter.h"
+#include "acquisition/Converter.h"
 
-#include "vv55rWin.h"
+#include "acquisition/vv55rWin.h"
 
 #include <array>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
-#include "Udata1.h"
+#include "acquisition/Clock.h"
+#include "acquisition/Udata1.h"
 
 namespace kordel {
 

@@ -1,4 +1,4 @@
-#include "PortBases.h"
+#include "acquisition/PortBases.h"
 
 #include "acquisition/ports/PortBus.h"
 #include "common/Error.h"

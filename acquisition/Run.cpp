@@ -1,7 +1,7 @@
-#include "Run.h"
+#include "acquisition/Run.h"
 
-#include "Converter.h"
-#include "PortBases.h"
+#include "acquisition/Converter.h"
+#include "acquisition/PortBases.h"
 #include "common/Error.h"
 #include "common/NumberText.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AvailableMemory.h"
-#include "Clock.h"
-#include "Udata1.h"
-#include "ValueList.h"
+#include "acquisition/AvailableMemory.h"
+#include "acquisition/Clock.h"
+#include "acquisition/Udata1.h"
+#include "acquisition/ValueList.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "Udata1.h"
+#include "acquisition/Udata1.h"
 
 namespace kordel {
 

@@ -1,4 +1,4 @@
-#include "ValueList.h"
+#include "acquisition/ValueList.h"
 
 namespace kordel {
 

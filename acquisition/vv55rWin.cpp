@@ -1,4 +1,4 @@
-#include "vv55rWin.h"
+#include "acquisition/vv55rWin.h"
 
 #include "common/Error.h"
 

@@ -1,4 +1,4 @@
-#include "BusChoice.h"
+#include "app/BusChoice.h"
 
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/ports/RawIoBus.h"

@@ -1,4 +1,4 @@
-#include "DeviceBinding.h"
+#include "app/DeviceBinding.h"
 
 #include "acquisition/ports/PortBus.h"
 #include "common/NumberText.h"

@@ -1,4 +1,4 @@
-#include "HeadlessRun.h"
+#include "app/HeadlessRun.h"
 
 #include "acquisition/Run.h"
 #include "app/RunProgress.h"

@@ -1,4 +1,4 @@
-#include "LineCheck.h"
+#include "app/LineCheck.h"
 
 #include "acquisition/Converter.h"
 #include "acquisition/PortBases.h"

@@ -1,4 +1,4 @@
-#include "PortsFile.h"
+#include "app/PortsFile.h"
 
 #include "app/CommandLine.h"
 #include "app/DeviceBinding.h"

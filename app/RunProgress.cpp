@@ -1,4 +1,4 @@
-#include "RunProgress.h"
+#include "app/RunProgress.h"
 
 #include <algorithm>
 #include <cmath>

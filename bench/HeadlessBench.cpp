@@ -1,9 +1,9 @@
 // A million-pair demo run without a window, saved to files: in this process on the clock the
 // window's run uses, and as the program itself, start-up and line set-up included.
-#include "PeakMemory.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "app/HeadlessRun.h"
+#include "bench/PeakMemory.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // Demo runs clicked in the real main window: a million pairs (then scrolling and copying a
 // list), the live view's share of that run, and the accuracy of the pause.
-#include "PeakMemory.h"
 #include "acquisition/Clock.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
+#include "bench/PeakMemory.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
 #include "ui/Unit1.h"

@@ -1,4 +1,4 @@
-#include "Error.h"
+#include "common/Error.h"
 
 #include <new>
 

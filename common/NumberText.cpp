@@ -1,6 +1,6 @@
-#include "NumberText.h"
+#include "common/NumberText.h"
 
-#include "Error.h"
+#include "common/Error.h"
 
 #include <algorithm>
 #include <charconv>

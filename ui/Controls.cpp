@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "ui/Controls.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "ErrorBox.h"
+#include "ui/ErrorBox.h"
 
 #include "common/Error.h"
 #include "ui/ShownName.h"

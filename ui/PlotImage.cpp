@@ -1,4 +1,4 @@
-#include "PlotImage.h"
+#include "ui/PlotImage.h"
 
 #include "output/RunPlot.h"
 

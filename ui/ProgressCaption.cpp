@@ -1,4 +1,4 @@
-#include "ProgressCaption.h"
+#include "ui/ProgressCaption.h"
 
 #include "acquisition/Run.h"
 

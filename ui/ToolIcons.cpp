@@ -1,4 +1,4 @@
-#include "ToolIcons.h"
+#include "ui/ToolIcons.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "USave.h"
+#include "ui/USave.h"
 
 #include "output/SavePath.h"
 #include "output/SaveSteps.h"

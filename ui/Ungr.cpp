@@ -1,4 +1,4 @@
-#include "Ungr.h"
+#include "ui/Ungr.h"
 
 #include "common/NumberText.h"
 #include "ui/Centring.h"

@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "ui/Unit1.h"
 
 #include "acquisition/Run.h"
 #include "common/NumberText.h"

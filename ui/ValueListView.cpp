@@ -1,4 +1,4 @@
-#include "ValueListView.h"
+#include "ui/ValueListView.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,5 +1,5 @@
-#include "KordelWindows.h"
 #include "app/HeadlessRun.h"
+#include "ui/KordelWindows.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "KordelWindows.h"
-#include "ModalAnswer.h"
 #include "common/Error.h"
+#include "ui/KordelWindows.h"
+#include "ui/ModalAnswer.h"
 
 #include <QClipboard>
 #include <gtest/gtest.h>

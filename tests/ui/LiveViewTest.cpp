@@ -1,6 +1,6 @@
-#include "KordelWindows.h"
-#include "ModalAnswer.h"
 #include "acquisition/RecordingBus.h"
+#include "ui/KordelWindows.h"
+#include "ui/ModalAnswer.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

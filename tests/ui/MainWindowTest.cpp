@@ -1,7 +1,7 @@
-#include "KordelWindows.h"
-#include "ModalAnswer.h"
 #include "acquisition/Converter.h"
 #include "common/NumberText.h"
+#include "ui/KordelWindows.h"
+#include "ui/ModalAnswer.h"
 
 #include <QLocale>
 #include <QSignalSpy>

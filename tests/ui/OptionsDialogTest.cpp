@@ -1,5 +1,5 @@
-#include "KordelWindows.h"
-#include "ModalAnswer.h"
+#include "ui/KordelWindows.h"
+#include "ui/ModalAnswer.h"
 
 #include <QLineEdit>
 #include <functional>

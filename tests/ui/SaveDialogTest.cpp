@@ -1,8 +1,8 @@
-#include "KordelWindows.h"
-#include "ModalAnswer.h"
 #include "acquisition/Converter.h"
 #include "common/NumberText.h"
 #include "output/FileSizeLimit.h"
+#include "ui/KordelWindows.h"
+#include "ui/ModalAnswer.h"
 
 #include <QDir>
 #include <QFile>

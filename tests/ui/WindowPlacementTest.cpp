@@ -1,6 +1,6 @@
-#include "KordelWindows.h"
-#include "ModalAnswer.h"
 #include "ui/Centring.h"
+#include "ui/KordelWindows.h"
+#include "ui/ModalAnswer.h"
 
 #include <QGuiApplication>
 #include <QScreen>
