@@ -51,9 +51,14 @@ StopRequest& installStopSignals() {
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART; // writes to standard output go on; waits end anyway
+    sigaction(SIGHUP, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     return stopRequest;
+}
+
+int stopSignalDescriptor() {
+    return wakeUp[0];
 }
 
 bool StoppableClock::sleepUntil(double moment) {

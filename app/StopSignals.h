@@ -15,9 +15,13 @@ struct StopRequest {
     int exitStatus() const { return 128 + signal.load(); }
 };
 
-// From now on the first SIGINT or SIGTERM asks the returned request to stop the run after the
-// pair being read; a second one ends the process at once with status 128 + its number.
+// From now on the first SIGHUP, SIGINT or SIGTERM asks the returned request to stop the run after
+// the pair being read; a second one ends the process at once with status 128 + its number.
 StopRequest& installStopSignals();
+
+// Readable once a stop signal has come, for an event loop to watch; -1 before
+// installStopSignals().
+int stopSignalDescriptor();
 
 // The clock, except that its waits end as soon as a stop signal has come, so a long pause does
 // not hold the stop back.

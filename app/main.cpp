@@ -4,6 +4,7 @@
 #include "app/HeadlessRun.h"
 #include "app/LineCheck.h"
 #include "app/PortsFile.h"
+#include "app/WindowSignals.h"
 #include "ui/ErrorBox.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
@@ -47,6 +48,7 @@ int main(int argc, char* argv[]) {
     TFSave FSave(Form1);
     TFNgr FNgr(Form1);
     Form1.setDialogs(FSave, FNgr);
+    endOnStopSignals(Form1, installStopSignals());
     Form1.show();
     return application.exec();
 }

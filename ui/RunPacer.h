@@ -3,26 +3,30 @@
 #include "acquisition/Clock.h"
 #include "acquisition/Run.h"
 
-#include <QObject>
-#include <array>
+#include <atomic>
 #include <cstddef>
 #include <functional>
-#include <optional>
+#include <mutex>
+#include <vector>
 
 namespace kordel {
 
-// Keeps the window alive while a run blocks it, on the time of `time`: shows a busy cursor and lets
-// the window repaint (at most every 50 ms, after `showProgress`), but lets no input, close request
-// or settings change reach a handler until the run is over. Lives exactly as long as the run.
-//
-// Every wait ends at its deadline: repaints are done inside it where one still fits, never after.
-class RunPacer final : public QObject, public Clock, public RunObserver {
+// The clock and observer of a window's run, on the run's thread. Every 50 ms of `time` it hands
+// the pairs read since the last time, their values and texts, to the window's thread and wakes
+// it with `wake`; the window takes them. Its waits end at their deadline, or within 50 ms once
+// `stop` is set.
+class RunPacer final : public Clock, public RunObserver {
 public:
-    // `showProgress` is given the pairs read so far and the seconds since the readings began.
-    using Progress = std::function<void(std::int32_t pairs, double seconds)>;
+    // What the window is told.
+    struct Progress {
+        std::int32_t pairs = 0; // read so far
+        std::int32_t total = 0; // to be read
+        double seconds = 0.0;   // from the start of the readings to the last pair read
+    };
 
-    RunPacer(Clock& time, Progress showProgress);
-    ~RunPacer() override;
+    // `run`, `list1` and `list2` are what the run writes; only the run's thread reads them.
+    RunPacer(Clock& time, const SharedState& run, const ValueList& list1, const ValueList& list2,
+             const std::atomic<bool>& stop, std::function<void()> wake);
 
     double now() override { return time_.now(); }
     void wait(std::int32_t milliseconds) override;
@@ -30,26 +34,36 @@ public:
     void readingsStarted() override;
     void pairRead(std::int32_t pairs) override;
 
-    // Whether the system announced a change of its settings during the run.
-    bool localeChanged() const { return localeChanged_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // On the window's thread: appends the pairs handed over since the last call to the series
+    // of `shown` and to the lists.
+    Progress take(SharedState& shown, ValueList& list1, ValueList& list2);
 
 private:
-    void repaint();
-    double typicalRepaint() const;
+    void handOverIfDue(double time);
+    void handOver();
 
     Clock& time_;
-    Progress showProgress_;
-    double lastRepaint_;
-    // What the last repaints took, in seconds, oldest overwritten first.
-    std::array<double, 5> repaintCosts_{};
-    std::size_t repaints_ = 0;
-    std::optional<double> readingsStart_;
-    std::int32_t pairs_ = 0;
-    bool waitedSincePair_ = false;
-    bool localeChanged_ = false;
+    const SharedState& run_;
+    const ValueList& runList1_;
+    const ValueList& runList2_;
+    const std::atomic<bool>& stop_;
+    std::function<void()> wake_;
+
+    // The run's thread's own.
+    double lastHandOver_;
+    double readingsStart_ = 0.0;
+    Progress read_;
+    std::size_t handedOver_ = 0;
+    bool handedOverOnce_ = false;
+
+    // Handed over, not taken yet.
+    std::mutex mutex_;
+    Progress progress_;
+    std::vector<double> values1_;
+    std::vector<double> values2_;
+    ValueList lines1_;
+    ValueList lines2_;
+    std::atomic<bool> woken_{false};
 };
 
 } // namespace kordel

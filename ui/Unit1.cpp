@@ -8,11 +8,15 @@
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/ProgressCaption.h"
-#include "ui/RunPacer.h"
+#include "ui/RunLoop.h"
 #include "ui/ToolIcons.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <optional>
 
 namespace kordel {
@@ -20,6 +24,8 @@ namespace kordel {
 namespace {
 
 const QString DemoCaption = QStringLiteral("Демонстрационный режим: преобразователи смоделированы");
+// After the progress in the caption while a run lasts.
+const QString StopHint = QStringLiteral(", Esc — остановить");
 const QColor White(255, 255, 255);
 const QColor Yellow(255, 255, 0);
 
@@ -39,6 +45,34 @@ std::string textOf(const QLineEdit* edit) {
 
 void colourByText(QLineEdit* edit) {
     setEditColour(edit, edit->text() == "1" ? White : Yellow);
+}
+
+// While a run lasts the window holds a copy of each pair it has read, so the run itself may
+// take only half of the memory left.
+std::optional<std::uint64_t> memoryLeftForRun() {
+    const std::optional<std::uint64_t> available = systemAvailableMemory();
+    return available ? std::optional<std::uint64_t>(*available / 2) : std::nullopt;
+}
+
+enum class LeaveAnswer { Save, Leave, Stay };
+
+LeaveAnswer askBeforeLeaving(QWidget* parent) {
+    QMessageBox box(
+        QMessageBox::Question, ApplicationTitle,
+        QStringLiteral("Результаты измерения не сохранены. Сохранить их перед выходом?"),
+        QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+    QPushButton* leave =
+        box.addButton(QStringLiteral("Выйти без сохранения"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(stay);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    return box.clickedButton() == save    ? LeaveAnswer::Save
+           : box.clickedButton() == leave ? LeaveAnswer::Leave
+                                          : LeaveAnswer::Stay;
 }
 
 } // namespace
@@ -168,6 +202,9 @@ void TForm1::Act() {
 }
 
 void TForm1::Cl1() {
+    if (runLoop_ != nullptr) {
+        return;
+    }
     const RunFields fields{textOf(Edit5), textOf(Edit6), textOf(Edit1),
                            textOf(Edit2), textOf(Edit3), textOf(Edit4)};
     const QString caption = windowTitle();
@@ -175,29 +212,55 @@ void TForm1::Cl1() {
     if (liveView_) {
         live.emplace(Image2->canvas(), state_, showGrid(), showAxes(), separator_);
     }
-    std::exception_ptr failure;
-    bool localeChanged = false;
-    {
-        RunPacer pacer(clock_, [&](std::int32_t pairs, double seconds) {
-            showProgress(live ? &*live : nullptr, pairs, seconds);
-        });
-        try {
-            performRun(fields, {state_, list1_, list2_, pacer, separator_, &pacer});
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        localeChanged = pacer.localeChanged();
-    }
+    // The run's thread works on these; meanwhile the window shows copies of what it hands over.
+    SharedState run = std::move(state_);
+    ValueList list1 = std::move(list1_);
+    ValueList list2 = std::move(list2_);
+    state_.Samples1.clear();
+    state_.Samples2.clear();
+    list1_.clear();
+    list2_.clear();
+    const std::exception_ptr failure =
+        runOnThread(fields, run, list1, list2, live ? &*live : nullptr);
+    state_ = std::move(run);
+    list1_ = std::move(list1);
+    list2_ = std::move(list2);
+    unsaved_ = !list1_.empty();
+
     Image2->hide();
     setWindowTitle(caption);
     showLists();
-    if (localeChanged) {
-        readDecimalSeparator();
+    if (exitStatus_) {
+        QCoreApplication::exit(*exitStatus_);
     }
     if (failure) {
         std::rethrow_exception(failure);
     }
     drawPlot();
+}
+
+std::exception_ptr TForm1::runOnThread(const RunFields& fields, SharedState& run, ValueList& list1,
+                                       ValueList& list2, LivePlot* live) {
+    const char separator = separator_;
+    try {
+        RunLoop loop(*this, *SpeedButton5);
+        RunPacer pacer(clock_, run, list1, list2, loop.stopFlag(), [&loop] { loop.wake(); });
+        runLoop_ = &loop;
+        const std::exception_ptr failure = loop.exec(
+            [&] {
+                performRun(fields, {run, list1, list2, pacer, separator, &pacer, &loop.stopFlag(),
+                                    memoryLeftForRun});
+            },
+            [&] { showProgress(live, pacer.take(state_, list1_, list2_)); });
+        runLoop_ = nullptr;
+        if (loop.localeChanged()) {
+            readDecimalSeparator();
+        }
+        return failure;
+    } catch (...) {
+        runLoop_ = nullptr;
+        return std::current_exception();
+    }
 }
 
 void TForm1::drawPlot() {
@@ -215,11 +278,13 @@ bool TForm1::showAxes() const {
     return FNgr_->CheckBox1->isChecked();
 }
 
-void TForm1::showProgress(LivePlot* live, std::int32_t pairs, double seconds) {
+void TForm1::showProgress(LivePlot* live, const RunPacer::Progress& progress) {
+    setWindowTitle(
+        QString::fromStdString(progressCaption(progress.pairs, progress.total, progress.seconds)) +
+        StopHint);
     showLists();
-    setWindowTitle(QString::fromStdString(progressCaption(pairs, state_.SampleCount, seconds)));
-    if (live != nullptr && pairs > 0) {
-        live->refresh(pairs, seconds);
+    if (live != nullptr && progress.pairs > 0) {
+        live->refresh(progress.pairs, progress.seconds);
         Image2->show();
         Image2->update();
     }
@@ -235,11 +300,48 @@ void TForm1::SpeedButton3Click() {
 }
 
 void TForm1::ClSave() {
-    FSave_->exec();
+    if (FSave_->exec() == QDialog::Accepted) {
+        unsaved_ = false;
+    }
 }
 
 void TForm1::Clos() {
     close();
+}
+
+// A close request during a run stops the run instead (RunLoop).
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool close = false;
+    guarded(this, [&] { close = mayClose(); });
+    if (!close) {
+        event->ignore();
+    }
+}
+
+bool TForm1::mayClose() {
+    if (!unsaved_) {
+        return true;
+    }
+    switch (askBeforeLeaving(this)) {
+    case LeaveAnswer::Save:
+        ClSave();
+        return !unsaved_;
+    case LeaveAnswer::Leave:
+        unsaved_ = false;
+        return true;
+    case LeaveAnswer::Stay:
+        break;
+    }
+    return false;
+}
+
+void TForm1::endOnSignal(int exitStatus) {
+    exitStatus_ = exitStatus;
+    if (runLoop_ != nullptr) {
+        runLoop_->stop();
+    } else {
+        QCoreApplication::exit(exitStatus);
+    }
 }
 
 void TForm1::Change() {

@@ -5,6 +5,7 @@
 #include "acquisition/ValueList.h"
 #include "plot/LivePlot.h"
 #include "ui/PlotImage.h"
+#include "ui/RunPacer.h"
 #include "ui/ValueListView.h"
 
 #include <QFrame>
@@ -13,9 +14,11 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <QWidget>
+#include <optional>
 
 namespace kordel {
 
+class RunLoop;
 class TFNgr;
 class TFSave;
 
@@ -42,6 +45,10 @@ public:
 
     // Whether a run shows its picture forming in Image2 (on unless turned off).
     void setLiveView(bool on) { liveView_ = on; }
+
+    // A stop signal came: a run ends after the pair being read, then the program with
+    // `exitStatus`, asking nothing, so the run's journal stays for the next start.
+    void endOnSignal(int exitStatus);
 
     // Handlers.
     void Act();
@@ -82,6 +89,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createToolBar();
@@ -89,7 +97,10 @@ private:
     void setTabOrder();
     void connectHandlers();
     void showLists();
-    void showProgress(LivePlot* live, std::int32_t pairs, double seconds);
+    std::exception_ptr runOnThread(const RunFields& fields, SharedState& run, ValueList& list1,
+                                   ValueList& list2, LivePlot* live);
+    void showProgress(LivePlot* live, const RunPacer::Progress& progress);
+    bool mayClose();
     bool showGrid() const;
     bool showAxes() const;
     void readDecimalSeparator();
@@ -101,6 +112,9 @@ private:
     char separator_ = '.';
     bool activated_ = false;
     bool liveView_ = true;
+    RunLoop* runLoop_ = nullptr; // while a run lasts
+    bool unsaved_ = false;       // the last run kept pairs that were not saved since
+    std::optional<int> exitStatus_;
     TFSave* FSave_ = nullptr;
     TFNgr* FNgr_ = nullptr;
 };

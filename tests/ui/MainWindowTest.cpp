@@ -132,19 +132,6 @@ INSTANTIATE_TEST_SUITE_P(Locales, DecimalSeparator,
                                          LocaleCase{QLocale(QLocale::Arabic, QLocale::Egypt),
                                                     "2.509"}));
 
-TEST_F(MainWindow, ACloseRequestDuringARunIsRefused) {
-    bool closedDuringRun = false;
-    windows.clock.waits.clear();
-    QTimer::singleShot(0, &form, [&] {
-        form.close();
-        closedDuringRun = !form.isVisible();
-    });
-    windows.run("3", "100");
-    EXPECT_FALSE(closedDuringRun);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.list1().size(), 3U);
-}
-
 TEST_F(MainWindow, KeysAndClicksDuringARunReachNoControl) {
     ModalAnswer answer;
     QTimer::singleShot(0, &form, [&] {
