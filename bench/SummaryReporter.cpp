@@ -153,6 +153,10 @@ void SummaryReporter::Finalize() {
          counter("BM_WindowPeriodError", "error_ms_at_10"), "ms", 0.2},
         {"  pause 100 ms", counter("BM_WindowPeriodError", "error_ms_at_100"), "ms", 0.2},
         {"  pause 1000 ms", counter("BM_WindowPeriodError", "error_ms_at_1000"), "ms", 0.2},
+        {"Window's progress shown per second, pause 0 ms",
+         counter("BM_WindowProgressShown", "per_s_at_0"), "/s", 15, true},
+        {"  pause 1 ms", counter("BM_WindowProgressShown", "per_s_at_1"), "/s", 15, true},
+        {"  pause 10 ms", counter("BM_WindowProgressShown", "per_s_at_10"), "/s", 15, true},
     };
     std::printf("\n%-52s %12s %-4s %-16s %s\n", "Figure", "value", "", "target", "");
     for (const Row& row : rows) {

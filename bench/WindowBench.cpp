@@ -1,5 +1,6 @@
 // Demo runs clicked in the real main window: a million pairs (then scrolling and copying a
-// list), the live view's share of that run, and the accuracy of the pause.
+// list), the live view's share of that run, the accuracy of the pause, and how often the window
+// shows the progress.
 #include "acquisition/Clock.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
@@ -131,6 +132,26 @@ void BM_WindowPeriodError(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_WindowPeriodError)->Unit(benchmark::kSecond)->Iterations(1);
+
+// How often the window shows a run's progress (the caption, the lists and the live view) while
+// the readings last: the caption changes each time. Real waits, set-up included: about 9 s.
+void BM_WindowProgressShown(benchmark::State& bench) {
+    SteadyClock clock;
+    DemoWindows windows(clock);
+    int shown = 0;
+    QObject::connect(&windows.form, &QWidget::windowTitleChanged, [&](const QString& caption) {
+        shown += caption.contains(" / ") && !caption.startsWith("0 /");
+    });
+    for (auto _ : bench) {
+        const std::pair<int, int> runs[] = {{0, 1'000'000}, {1, 2000}, {10, 200}};
+        for (const auto& [pause, pairs] : runs) {
+            shown = 0;
+            windows.run(pairs, pause);
+            bench.counters["per_s_at_" + std::to_string(pause)] = shown / windows.state.Elapsed;
+        }
+    }
+}
+BENCHMARK(BM_WindowProgressShown)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 } // namespace kordel

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test; then builds the tests again with clang
 # under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan, runs each fuzz target for
-# 30 seconds and the tests there. Any failure, sanitizer report or broken property fails the run.
+# 30 seconds and the tests there, and the window-run tests under ThreadSanitizer in build-tsan.
+# Any failure, sanitizer report or broken property fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -118,3 +119,13 @@ done
 
 echo "== Tests under the sanitizers"
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
+
+echo "== Window runs under ThreadSanitizer (build-tsan)"
+# The window's run has a thread of its own; only the tests that drive window runs are built.
+CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKORDEL_SANITIZE_THREAD=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
+cmake --build build-tsan -j "$(nproc)" --target ui_tests
+# Qt itself is not instrumented: what it allocates and frees on its own threads is left to it.
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1 \
+    build-tsan/tests/ui/ui_tests \
+    --gtest_filter='MainWindow.*:Runs/LiveView.*:*WindowRun*:*RunStop*:*LeavingUnsaved*:*StopSignal*:*HeadlessAgainstWindow*'

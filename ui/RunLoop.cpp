@@ -4,7 +4,11 @@
 #include <QInputEvent>
 #include <QKeyEvent>
 #include <QWindow>
+#include <cerrno>
+#include <fcntl.h>
+#include <system_error>
 #include <thread>
+#include <unistd.h>
 
 namespace kordel {
 
@@ -26,6 +30,11 @@ bool isInput(const QEvent* event) {
 } // namespace
 
 RunLoop::RunLoop(QWidget& window, QWidget& exitButton) : window_(window), exitButton_(exitButton) {
+    if (pipe2(wakeUp_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        throw std::system_error(errno, std::generic_category());
+    }
+    woken_ = std::make_unique<QSocketNotifier>(wakeUp_[0], QSocketNotifier::Read);
+    connect(woken_.get(), &QSocketNotifier::activated, this, [this] { showWhatCame(); });
     QApplication::setOverrideCursor(Qt::WaitCursor);
     qApp->installEventFilter(this);
 }
@@ -33,6 +42,9 @@ RunLoop::RunLoop(QWidget& window, QWidget& exitButton) : window_(window), exitBu
 RunLoop::~RunLoop() {
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
+    woken_.reset();
+    close(wakeUp_[0]);
+    close(wakeUp_[1]);
 }
 
 std::exception_ptr RunLoop::exec(const std::function<void()>& run,
@@ -57,12 +69,16 @@ std::exception_ptr RunLoop::exec(const std::function<void()>& run,
     return failure;
 }
 
+// A full pipe already holds a wake.
 void RunLoop::wake() {
-    QMetaObject::invokeMethod(
-        this, [this] { woken(); }, Qt::QueuedConnection);
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = write(wakeUp_[1], &byte, 1);
 }
 
-void RunLoop::woken() {
+void RunLoop::showWhatCame() {
+    char bytes[64];
+    while (read(wakeUp_[0], bytes, sizeof bytes) > 0) {
+    }
     try {
         showProgress_();
     } catch (const std::exception&) {

@@ -2,10 +2,12 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace kordel {
 
@@ -26,7 +28,7 @@ public:
     // returns once `run` has returned, with what it threw.
     std::exception_ptr exec(const std::function<void()>& run,
                             const std::function<void()>& showProgress);
-    // From any thread.
+    // From any thread. Through a pipe: nothing of Qt's passes between the threads.
     void wake();
 
     // Whether the system announced a change of its settings during the run.
@@ -36,11 +38,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void woken();
+    void showWhatCame();
     bool asksToStop(const QObject* watched, const QEvent* event) const;
 
     QWidget& window_;
     QWidget& exitButton_;
+    int wakeUp_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> woken_;
     QEventLoop loop_;
     std::function<void()> showProgress_;
     std::atomic<bool> stop_{false};

@@ -1,10 +1,13 @@
+#include "acquisition/Converter.h"
 #include "acquisition/RecordingBus.h"
 #include "app/WindowSignals.h"
+#include "common/NumberText.h"
 #include "ui/KordelWindows.h"
 #include "ui/ModalAnswer.h"
 
 #include <QTemporaryDir>
 #include <QWindow>
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -116,6 +119,24 @@ TEST_F(WindowRun, TakesNoOtherInputMeanwhileAndSaysEscStopsIt) {
     EXPECT_EQ(form.Edit1->text(), "40");
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(form.list1().size(), 40U);
+}
+
+// The run hands over every 50 pairs and goes on while the window takes them.
+TEST(WindowRunWithoutPause, ShowsTheProgressAsThePairsComeAndKeepsThemAll) {
+    KordelWindows windows;
+    windows.clock.freeRunning = true;
+    std::vector<int> shown;
+    QObject::connect(&windows.Form1, &QWidget::windowTitleChanged, [&](const QString& caption) {
+        if (caption.contains(" / 20000")) {
+            shown.push_back(caption.section(' ', 0, 0).toInt());
+        }
+    });
+    windows.run("20000");
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_LE(shown.empty() ? 0 : shown.back(), 20000);
+    ASSERT_EQ(windows.Form1.list2().size(), 20000U);
+    EXPECT_EQ(windows.Form1.list2().line(19999),
+              generalText(codeToVolts(DemoBus::demoCode(50, 19999))));
 }
 
 struct LeaveCase {
