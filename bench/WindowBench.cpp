@@ -136,7 +136,7 @@ BENCHMARK(BM_WindowPeriodError)->Unit(benchmark::kSecond)->Iterations(1);
 // How often the window shows a run's progress (the caption, the lists and the live view) while
 // the readings last: the caption changes each time. Real waits, set-up included: about 9 s.
 void BM_WindowProgressShown(benchmark::State& bench) {
-    SteadyClock clock;
+    Clock clock;
     DemoWindows windows(clock);
     int shown = 0;
     QObject::connect(&windows.form, &QWidget::windowTitleChanged, [&](const QString& caption) {

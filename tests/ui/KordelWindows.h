@@ -39,7 +39,7 @@ public:
         if (freeRunning) {
             seconds += 0.001;
         }
-        return seconds;
+        return FakeClock::now();
     }
 
     void waitUntil(double deadline) override {
