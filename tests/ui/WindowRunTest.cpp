@@ -121,6 +121,19 @@ TEST_F(WindowRun, TakesNoOtherInputMeanwhileAndSaysEscStopsIt) {
     EXPECT_EQ(form.list1().size(), 40U);
 }
 
+TEST_F(WindowRun, TakesALocaleChangeMeanwhileInForTheNextRun) {
+    const QLocale before;
+    runActing([this] {
+        QLocale::setDefault(QLocale(QLocale::German));
+        QApplication::postEvent(&form, new QEvent(QEvent::LocaleChange));
+        QApplication::processEvents();
+    });
+    EXPECT_EQ(form.list1().line(0), "2.509");
+    windows.run("1");
+    QLocale::setDefault(before);
+    EXPECT_EQ(form.list1().line(0), "2,509");
+}
+
 // The run hands over every 50 pairs and goes on while the window takes them.
 TEST(WindowRunWithoutPause, ShowsTheProgressAsThePairsComeAndKeepsThemAll) {
     KordelWindows windows;
