@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -150,15 +151,19 @@ TEST_F(OutputFiles, AFailedWriteLeavesTheEarlierFileAndNoTemporaryOne) {
     EXPECT_EQ(entries(), QStringList{"run(1).txt"});
 }
 
-TEST_F(OutputFiles, ASymbolicLinkStaysALinkAndTheFileItLeadsToIsReplaced) {
+TEST_F(OutputFiles, ASymbolicLinkStaysALinkAndTheFileItLeadsToIsReplacedKeepingItsMode) {
+    namespace fs = std::filesystem;
     ASSERT_TRUE(QDir(folder.path()).mkdir("kept"));
     putFile(pathOf("kept/real.txt"), "earlier\r\n");
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions(target("kept/real.txt"), mode);
     ASSERT_TRUE(QFile::link("kept/real.txt", pathOf("run(1).txt")));
     ValueList list;
     list.append("2.509");
     writeValueList(list, target("run(1).txt"));
     EXPECT_TRUE(QFileInfo(pathOf("run(1).txt")).isSymLink());
     EXPECT_EQ(contentOf(pathOf("kept/real.txt")), "2.509\r\n");
+    EXPECT_EQ(fs::status(target("kept/real.txt")).permissions(), mode);
 }
 
 TEST_F(OutputFiles, AFileThatCannotBeCreatedIsNamedByItsTargetPath) {
