@@ -134,11 +134,11 @@ TEST_F(RunTest, TellsTheObserverWhenTheReadingsStartAndEachPairBeforeItsPause) {
               (std::vector<Told>{{0, 0, 1001.2}, {1, 1, 1001.2}, {2, 2, 1001.45}, {3, 3, 1001.7}}));
 }
 
-TEST_F(RunTest, NoPauseMeansNoWaitCall) {
-    for (const char* pause : {"0", "-5"}) {
+TEST_F(RunTest, OnlyAPositivePauseIsWaited) {
+    for (const auto& [pause, waits] : {std::pair{"0", 4U}, {"-5", 4U}, {"1", 8U}}) {
         clock.waits.clear();
         run(fields(4, pause));
-        EXPECT_EQ(clock.waits.size(), 4U) << pause;
+        EXPECT_EQ(clock.waits.size(), waits) << pause;
     }
 }
 

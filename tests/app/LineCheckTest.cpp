@@ -81,6 +81,16 @@ TEST_F(LineCheckTest, TimesAreMediansOfTwentyCallsAndReadingsWaitTheSettleTime) 
         << out.str();
 }
 
+TEST_F(LineCheckTest, ATimeIsTheUpperOfTheMiddleTwoOfTwenty) {
+    RecordingBus bus; // its status reads take 1 ms and 3 ms in turn
+    bus.status = [this](int read) {
+        clock.seconds += read % 2 == 0 ? 0.001 : 0.003;
+        return std::uint8_t{0};
+    };
+    EXPECT_EQ(check(bus), 0);
+    EXPECT_NE(out.str().find("one status read 3.000 ms"), std::string::npos) << out.str();
+}
+
 struct Verdict {
     std::function<std::uint8_t(int read)> status;
     std::string line;
