@@ -4,6 +4,7 @@
 #include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/vv55rWin.h"
+#include "support/NoPaths.h"
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -36,7 +37,7 @@ private:
 };
 
 constexpr std::uint16_t Base = 0x3F8;
-const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
+using testing_support::Nowhere;
 // The legacy path: no settle time, so no look at the clock and no wait.
 const SettleRule NoSettle(0, Nowhere);
 

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "acquisition/Udata1.h"
+#include "plot/PlotRenderer.h"
 
 #include <QImage>
 #include <QSize>
 
 namespace kordel {
-
-// The main window's plot image; the command line draws its plot at the same size.
-inline constexpr QSize PlotImageSize(497, 313);
 
 // The plot a run gets on a fresh image: cleared, then drawn with the settings of `state` and
 // both switches on. Throws Error when the drawing fails.

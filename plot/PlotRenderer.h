@@ -9,6 +9,9 @@
 
 namespace kordel {
 
+// The main window's plot image; the command line draws its plot at the same size.
+inline constexpr QSize PlotImageSize(497, 313);
+
 // What a plot shows: channel 1 against channel 2, over the run's duration in seconds. The
 // trace joins the pairs both series hold.
 struct PlotData {

@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
-#include "acquisition/ports/TempFolder.h"
 #include "app/PortsFile.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

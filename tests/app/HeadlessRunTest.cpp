@@ -6,6 +6,8 @@
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "common/NumberText.h"
+#include "support/DemoSeries.h"
+#include "support/Files.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -20,6 +22,11 @@
 
 namespace kordel {
 namespace {
+
+using testing_support::contentOf;
+using testing_support::demoList;
+using testing_support::demoPairs;
+using testing_support::readAll;
 
 using testing_support::FakeClock;
 
@@ -55,37 +62,6 @@ public:
 private:
     FILE* file_;
 };
-
-std::string readAll(int descriptor) {
-    std::string bytes;
-    char chunk[4096];
-    for (ssize_t got; (got = read(descriptor, chunk, sizeof chunk)) > 0;) {
-        bytes.append(chunk, static_cast<std::size_t>(got));
-    }
-    return bytes;
-}
-
-std::string fileText(const QString& path) {
-    std::ifstream file(path.toStdString(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-std::string demoPairs(int count, char separator = '.') {
-    std::string text;
-    for (int k = 0; k < count; ++k) {
-        text += generalText(codeToVolts(DemoBus::demoCode(75, k)), separator) + "\t" +
-                generalText(codeToVolts(DemoBus::demoCode(50, k)), separator) + "\n";
-    }
-    return text;
-}
-
-std::string demoList(int period, int count) {
-    std::string text;
-    for (int k = 0; k < count; ++k) {
-        text += generalText(codeToVolts(DemoBus::demoCode(period, k))) + "\r\n";
-    }
-    return text;
-}
 
 // Asks for a stop, as SIGTERM would, in the pause after the `at`-th pair.
 class StoppingClock : public FakeClock {
@@ -151,8 +127,8 @@ TEST_F(HeadlessRun, StandardOutputTakesAFullStopAndTheFilesTheLocaleSeparator) {
     measure({"--demo", "--samples", "3", "--multiplier2", "0", "--save", name});
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(printed.out, "2.509\t0\n2.725\t0\n2.921\t0\n");
-    EXPECT_EQ(fileText(pathOf("ab(1).txt")), "2,509\r\n2,725\r\n2,921\r\n");
-    EXPECT_EQ(fileText(pathOf("ab(2).txt")), "0\r\n0\r\n0\r\n");
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")).toStdString(), "2,509\r\n2,725\r\n2,921\r\n");
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")).toStdString(), "0\r\n0\r\n0\r\n");
 }
 
 TEST_F(HeadlessRun, SavesTheListsAndThePlotUnderTheNameAndPrintsNothing) {
@@ -161,9 +137,9 @@ TEST_F(HeadlessRun, SavesTheListsAndThePlotUnderTheNameAndPrintsNothing) {
     const Outcome outcome = measure({"--demo", "--samples", "120", "--save", name});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(fileText(pathOf("sub/run.txt(1).txt")), demoList(75, 120));
-    EXPECT_EQ(fileText(pathOf("sub/run.txt(2).txt")), demoList(50, 120));
-    const std::string bitmap = fileText(pathOf("sub/run.txt.bmp"));
+    EXPECT_EQ(contentOf(pathOf("sub/run.txt(1).txt")).toStdString(), demoList(75, 120));
+    EXPECT_EQ(contentOf(pathOf("sub/run.txt(2).txt")).toStdString(), demoList(50, 120));
+    const std::string bitmap = contentOf(pathOf("sub/run.txt.bmp")).toStdString();
     EXPECT_EQ(bitmap.size(), 54U + 313U * 1492U);
     EXPECT_EQ(bitmap.substr(0, 2), "BM");
 }
@@ -226,7 +202,7 @@ TEST_F(HeadlessRun, AStoppedSaveHoldsThePairsReadUntilThen) {
     const Outcome outcome =
         measure({"--demo", "--samples", "10", "--pause", "1000", "--save", name});
     EXPECT_EQ(outcome.status, 143);
-    EXPECT_EQ(fileText(pathOf("ab(2).txt")), demoList(50, 3));
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")).toStdString(), demoList(50, 3));
     EXPECT_TRUE(QFile::exists(pathOf("ab.bmp")));
 }
 
@@ -236,8 +212,8 @@ TEST_F(HeadlessRun, APortFailingHalfWayStillLeavesTheCompletePairsInTheFilesOrPr
     const Outcome outcome = measure({"--demo", "--samples", "10", "--save", name});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err, "kordel: Serial port /dev/ttyFAKE failed: Input/output error.\n");
-    EXPECT_EQ(fileText(pathOf("ab(1).txt")), demoList(75, 4));
-    EXPECT_EQ(fileText(pathOf("ab(2).txt")), demoList(50, 4));
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")).toStdString(), demoList(75, 4));
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")).toStdString(), demoList(50, 4));
 
     bus.log.clear();
     const Outcome printed = measure({"--demo", "--samples", "10"});

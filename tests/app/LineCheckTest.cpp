@@ -7,6 +7,7 @@
 #include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/ports/SysfsTree.h"
+#include "support/NoPaths.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -20,7 +21,7 @@ using testing_support::LaggingSerialCalls;
 using testing_support::RecordingBus;
 using testing_support::SysfsTree;
 
-const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
+using testing_support::Nowhere;
 
 class LineCheckTest : public testing::Test {
 protected:

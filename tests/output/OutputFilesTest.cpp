@@ -1,7 +1,9 @@
 #include "output/OutputFiles.h"
 
 #include "common/Error.h"
-#include "output/FileSizeLimit.h"
+#include "plot/PlotRenderer.h"
+#include "support/FileSizeLimit.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,13 +17,9 @@
 namespace kordel {
 namespace {
 
-using testing_support::FileSizeLimit;
+using testing_support::contentOf;
 
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
+using testing_support::FileSizeLimit;
 
 void putFile(const QString& path, const QByteArray& content) {
     QFile file(path);
@@ -145,7 +143,7 @@ TEST_F(OutputFiles, AFailedWriteLeavesTheEarlierFileAndNoTemporaryOne) {
     EXPECT_EQ(contentOf(pathOf("run(1).txt")), "earlier\r\n");
     EXPECT_EQ(entries(), QStringList{"run(1).txt"});
 
-    QImage raster(497, 313, QImage::Format_RGB32);
+    QImage raster(PlotImageSize, QImage::Format_RGB32);
     raster.fill(qRgb(255, 255, 255));
     EXPECT_EQ(errorOf([&] { writeBitmap(raster, target("run.bmp")); }), "Stream write error");
     EXPECT_EQ(entries(), QStringList{"run(1).txt"});

@@ -16,7 +16,7 @@ constexpr std::int32_t Pairs = 600;
 // maximum grows over the first quarter period and again from 300 on.
 SharedState growingRun() {
     SharedState state;
-    applyDefaults(state, 497, 313);
+    applyDefaults(state, PlotImageSize.width(), PlotImageSize.height());
     state.SampleCount = Pairs;
     const double pi = std::acos(-1.0);
     for (std::int32_t k = 0; k < Pairs; ++k) {
@@ -30,7 +30,7 @@ SharedState growingRun() {
 // Pairs from a few levels in a pseudo-random order: segments repeat, each with many successors.
 SharedState fewLevelsRun() {
     SharedState state;
-    applyDefaults(state, 497, 313);
+    applyDefaults(state, PlotImageSize.width(), PlotImageSize.height());
     state.SampleCount = Pairs;
     std::uint32_t seed = 7;
     const auto level = [&] {
@@ -50,7 +50,7 @@ QImage plotOf(const SharedState& run, std::int32_t pairs, double seconds, bool s
     SharedState state = run;
     state.SampleCount = pairs;
     state.Elapsed = seconds;
-    Canvas canvas(QSize(497, 313));
+    Canvas canvas(PlotImageSize);
     clearImage(canvas, state.Settings);
     try {
         DrawPlot(canvas, state.Settings, plotData(state), showGrid, showAxes, '.');
@@ -74,7 +74,7 @@ protected:
 
     void expectPlotAfterEachRefresh(SharedState& run) {
         const auto [grid, axes] = GetParam();
-        Canvas canvas(QSize(497, 313));
+        Canvas canvas(PlotImageSize);
         LivePlot live(canvas, run, grid, axes, '.');
         double seconds = 0;
         for (std::int32_t pairs : {0, 0, 1, 2, 5, 17, 40, 41, 120, 299, 300, 301, 450, 600}) {

@@ -23,7 +23,9 @@ const std::vector<int> GridY{245, 208, 170, 133, 95, 58, 20};
 
 class PlotRendererTest : public testing::Test {
 protected:
-    PlotRendererTest() : canvas(QSize(497, 313)) { applyDefaults(state, 497, 313); }
+    PlotRendererTest() : canvas(PlotImageSize) {
+        applyDefaults(state, PlotImageSize.width(), PlotImageSize.height());
+    }
 
     void run(std::vector<double> samples1, std::vector<double> samples2) {
         state.SampleCount = static_cast<std::int32_t>(samples1.size());

@@ -1,4 +1,5 @@
 #include "app/HeadlessRun.h"
+#include "support/Files.h"
 #include "ui/KordelWindows.h"
 
 #include <QDir>
@@ -10,13 +11,10 @@
 namespace kordel {
 namespace {
 
+using testing_support::contentOf;
+
 using testing_support::FakeClock;
 using testing_support::KordelWindows;
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 // The window and the command line, each given the same parameters, on the demo bus.
 class HeadlessAgainstWindow : public testing::Test {

@@ -1,6 +1,9 @@
 #include "acquisition/Converter.h"
 #include "common/NumberText.h"
-#include "output/FileSizeLimit.h"
+#include "plot/PlotRenderer.h"
+#include "support/DemoSeries.h"
+#include "support/FileSizeLimit.h"
+#include "support/Files.h"
 #include "ui/KordelWindows.h"
 #include "ui/ModalAnswer.h"
 
@@ -17,6 +20,9 @@
 namespace kordel {
 namespace {
 
+using testing_support::contentOf;
+using testing_support::demoList;
+
 using testing_support::FileSizeLimit;
 using testing_support::KordelWindows;
 using testing_support::ModalAnswer;
@@ -31,19 +37,6 @@ public:
 private:
     QString saved_ = QDir::currentPath();
 };
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-QByteArray demoListFile(int period, int count) {
-    QByteArray text;
-    for (int k = 0; k < count; ++k) {
-        text += generalText(codeToVolts(DemoBus::demoCode(period, k))) + "\r\n";
-    }
-    return text;
-}
 
 QStringList texts(const QListWidget* list) {
     QStringList result;
@@ -204,8 +197,8 @@ TEST_F(SaveDialog, ADemoRunIsSavedAsTwoCrLfListsAndTheBitmapOfThePlot) {
     save("ab");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
-    EXPECT_EQ(contentOf(pathOf("ab(1).txt")), demoListFile(75, 150));
-    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 150));
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")).toStdString(), demoList(75, 150));
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")).toStdString(), demoList(50, 150));
 
     const QByteArray bitmap = contentOf(pathOf("ab.bmp"));
     ASSERT_EQ(bitmap.size(), 54 + 1492 * 313);
@@ -216,8 +209,8 @@ TEST_F(SaveDialog, ADemoRunIsSavedAsTwoCrLfListsAndTheBitmapOfThePlot) {
     EXPECT_EQ(bitmapPixel(bitmap, 250, 245), qRgb(0, 128, 0)); // lowest grid line
     const QImage& raster = windows.Form1.canvas().image();
     int red = 0;
-    for (int y = 0; y < 313; ++y) {
-        for (int x = 0; x < 497; ++x) {
+    for (int y = 0; y < PlotImageSize.height(); ++y) {
+        for (int x = 0; x < PlotImageSize.width(); ++x) {
             red += raster.pixel(x, y) == qRgb(255, 0, 0);
             EXPECT_EQ(bitmapPixel(bitmap, x, y), raster.pixel(x, y)) << x << "," << y;
         }
@@ -233,8 +226,8 @@ TEST_F(SaveDialog, SavingAgainReplacesTheFilesWithoutAQuestion) {
     const ModalSeen seen = saveAnswering("ab");
     EXPECT_FALSE(seen.shown);
     EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
-    EXPECT_EQ(contentOf(pathOf("ab(1).txt")), demoListFile(75, 20));
-    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 20));
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")).toStdString(), demoList(75, 20));
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")).toStdString(), demoList(50, 20));
 }
 
 struct WarningCase {
@@ -295,8 +288,8 @@ TEST_F(SaveDialog, AFailedWriteShowsTheErrorKeepsTheDialogAndTheEarlierFile) {
     EXPECT_EQ(seen.text, "Stream write error.");
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(contentOf(pathOf("ab(1).txt")), demoListFile(75, 20)); // completed before
-    EXPECT_EQ(contentOf(pathOf("ab(2).txt")), demoListFile(50, 20));
+    EXPECT_EQ(contentOf(pathOf("ab(1).txt")).toStdString(), demoList(75, 20)); // completed before
+    EXPECT_EQ(contentOf(pathOf("ab(2).txt")).toStdString(), demoList(50, 20));
     EXPECT_EQ(contentOf(pathOf("ab.bmp")), earlierBitmap);
     EXPECT_EQ(written(), QStringList({"ab(1).txt", "ab(2).txt", "ab.bmp"}));
 }

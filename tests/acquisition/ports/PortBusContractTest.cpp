@@ -7,9 +7,10 @@
 #include "acquisition/ports/FakeSerialCalls.h"
 #include "acquisition/ports/RawIoBus.h"
 #include "acquisition/ports/SerialDriverBus.h"
-#include "acquisition/ports/TempFolder.h"
 #include "acquisition/vv55rWin.h"
 #include "common/ErrorOf.h"
+#include "support/NoPaths.h"
+#include "support/TempFolder.h"
 
 #include <fstream>
 #include <functional>
@@ -24,6 +25,7 @@ namespace {
 using testing::HasSubstr;
 using testing_support::errorOf;
 using testing_support::FakeSerialCalls;
+using testing_support::Nowhere;
 using testing_support::TempFolder;
 using Kind = RegisterAccess::Kind;
 
@@ -60,9 +62,8 @@ struct SerialDriver : BusUnderTest {
         return seen;
     }
     FakeSerialCalls calls;
-    SerialDriverBus driver{
-        calls, SerialPortLocator(calls, {{Base, "/dev/ttyUSB0"}}, {"/nonexistent", "/nonexistent"}),
-        SettleRule(0, {"/nonexistent", "/nonexistent"})};
+    SerialDriverBus driver{calls, SerialPortLocator(calls, {{Base, "/dev/ttyUSB0"}}, Nowhere),
+                           SettleRule(0, Nowhere)};
 };
 
 // A file stands in for the I/O space, with CTS set in the status register at `Base`.

@@ -1,9 +1,9 @@
 #include "acquisition/ports/RawIoBus.h"
 
 #include "acquisition/ports/FakeSerialCalls.h"
-#include "acquisition/ports/TempFolder.h"
 #include "common/Error.h"
 #include "common/ErrorOf.h"
+#include "support/TempFolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -8,6 +8,8 @@
 #include "acquisition/ports/SysfsTree.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
+#include "support/DemoSeries.h"
+#include "support/NoPaths.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -24,7 +26,8 @@ using testing_support::SysfsTree;
 
 using std::chrono::milliseconds;
 
-const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
+using testing_support::demoVolts;
+using testing_support::Nowhere;
 
 // A pseudo-terminal opens like a serial port but has no modem lines, so its line calls fail.
 class PseudoTerminal {
@@ -125,14 +128,6 @@ protected:
         return runError(bus, std::to_string(Pairs));
     }
 
-    static std::vector<double> demoVolts(int period) {
-        std::vector<double> volts;
-        for (int k = 0; k < Pairs; ++k) {
-            volts.push_back(codeToVolts(DemoBus::demoCode(period, k)));
-        }
-        return volts;
-    }
-
     static constexpr int Pairs = 150;
     SysfsTree tree;
     FakeClock timer;
@@ -144,8 +139,8 @@ protected:
 
 TEST_F(CachedStatusTest, WithTheSettleTimeChosenForTheDriverEveryCodeIsExact) {
     EXPECT_EQ(runWith(SettleRule({}, tree.paths())), "no error");
-    EXPECT_EQ(state.Samples1, demoVolts(75));
-    EXPECT_EQ(state.Samples2, demoVolts(50));
+    EXPECT_EQ(state.Samples1, demoVolts(75, Pairs));
+    EXPECT_EQ(state.Samples2, demoVolts(50, Pairs));
     // 26 calls per reading, and the only waits are the 2 ms before each of the 16 status reads
     // of a pair.
     EXPECT_EQ(calls.statusReads + calls.lineChanges, 2 * 3 + 2 * Pairs * 26);
@@ -154,8 +149,8 @@ TEST_F(CachedStatusTest, WithTheSettleTimeChosenForTheDriverEveryCodeIsExact) {
 
 TEST_F(CachedStatusTest, WithoutASettleTimeTheCodesAreWrong) {
     EXPECT_EQ(runWith(SettleRule(0, tree.paths())), "no error");
-    EXPECT_NE(state.Samples1, demoVolts(75));
-    EXPECT_NE(state.Samples2, demoVolts(50));
+    EXPECT_NE(state.Samples1, demoVolts(75, Pairs));
+    EXPECT_NE(state.Samples2, demoVolts(50, Pairs));
 }
 
 } // namespace

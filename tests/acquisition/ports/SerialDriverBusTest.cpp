@@ -5,10 +5,11 @@
 #include "acquisition/ports/FakeSerialCalls.h"
 #include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SysfsTree.h"
-#include "acquisition/ports/TempFolder.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
 #include "common/ErrorOf.h"
+#include "support/NoPaths.h"
+#include "support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ using testing_support::TempFolder;
 using std::chrono::milliseconds;
 
 const std::string Usb = "/dev/ttyUSB0";
-const SystemPaths Nowhere{"/nonexistent", "/nonexistent"};
+using testing_support::Nowhere;
 
 class SerialDriverBusTest : public testing::Test {
 protected:

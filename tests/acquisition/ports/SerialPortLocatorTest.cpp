@@ -1,7 +1,7 @@
 #include "acquisition/ports/SerialPortLocator.h"
 
 #include "acquisition/ports/FakeSerialCalls.h"
-#include "acquisition/ports/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "acquisition/ports/SerialPortLocator.h"
-#include "acquisition/ports/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <string>
