@@ -382,6 +382,7 @@ TEST_F(RunTest, ARunTooLargeForTheAvailableMemoryFailsBeforeAnyLineIsTouched) {
     EXPECT_TRUE(list1.empty());
 
     EXPECT_EQ(runError(fields(-1)), "Range check error");
+    EXPECT_EQ(runError(fields(268435455)), "Out of memory"); // the longest series there is
     available = availableBytes(1000 * runBytesPerPair());
     EXPECT_EQ(runError(fields(1000)), "no error");
 }
