@@ -47,9 +47,9 @@ void resizeSeries(std::vector<double>& series, std::int32_t count) {
     }
 }
 
-double scaledReading(SharedState& state, std::uint16_t base, double divider) {
+int readingAt(SharedState& state, std::uint16_t base) {
     state.CurrentBase = base;
-    return static_cast<double>(static_cast<long double>(ReadConverter(state)) * divider);
+    return ReadConverterCode(state);
 }
 
 void setUpLines(SharedState& state, Clock& clock) {
@@ -70,12 +70,18 @@ void readPairs(RunContext& run, std::int32_t pause) {
     run.list2.reserve(count, count * ReservedLineLength);
     for (std::int32_t k = 0; k < state.SampleCount && !stopped(run); ++k) {
         const auto index = static_cast<std::size_t>(k);
-        const double v = scaledReading(state, state.Port1Base, state.Divider1);
+        const int code1 = readingAt(state, state.Port1Base);
+        const double v = channelValue(code1, state.Divider1);
         run.list1.setLine(index, generalText(v, run.separator));
         state.Samples1[index] = v;
-        const double w = scaledReading(state, state.Port2Base, state.Divider2);
+        const int code2 = readingAt(state, state.Port2Base);
+        const double w = channelValue(code2, state.Divider2);
         run.list2.setLine(index, generalText(w, run.separator));
         state.Samples2[index] = w;
+        if (run.journal != nullptr) {
+            run.journal->pairRead(static_cast<std::uint8_t>(code1),
+                                  static_cast<std::uint8_t>(code2));
+        }
         if (run.observer != nullptr) {
             run.observer->pairRead(k + 1);
         }
@@ -96,12 +102,18 @@ void keepCompletePairs(RunContext& run, std::optional<double> start) {
     run.list1.truncate(pairs);
     run.list2.truncate(pairs);
     state.Elapsed = start ? run.clock.now() - *start : 0.0;
+    if (start && run.journal != nullptr) {
+        run.journal->end(state.SampleCount, state.Elapsed);
+    }
 }
 
-void measure(RunContext& run, std::int32_t pause) {
+void measure(const RunFields& fields, RunContext& run, std::int32_t pause) {
     std::optional<double> start;
     try {
         setUpLines(run.state, run.clock);
+        if (run.journal != nullptr) {
+            run.journal->begin(fields, run.separator);
+        }
         start = run.clock.now();
         if (run.observer != nullptr) {
             run.observer->readingsStarted();
@@ -126,6 +138,10 @@ std::optional<double> timeLeft(std::int32_t pairs, std::int32_t total, double se
     return std::max(seconds / pairs * (total - pairs), 0.0);
 }
 
+double channelValue(int code, double divider) {
+    return static_cast<double>(static_cast<long double>(codeToVolts(code)) * divider);
+}
+
 std::size_t runBytesPerPair() {
     return 2 * sizeof(double) + 2 * ValueList::bytesPerLine(ReservedLineLength);
 }
@@ -145,7 +161,7 @@ void performRun(const RunFields& fields, RunContext context) {
     state.Divider1 = parseInteger(fields.Edit3);
     state.Divider2 = parseInteger(fields.Edit4);
     checkPortBlocks(state.Port1Base, state.Port2Base);
-    measure(context, pause);
+    measure(fields, context, pause);
 }
 
 } // namespace kordel

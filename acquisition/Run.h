@@ -37,6 +37,19 @@ public:
 // first pair, when there is no pace yet.
 std::optional<double> timeLeft(std::int32_t pairs, std::int32_t total, double seconds);
 
+// Keeps each pair as it is read, so that a crash or a kill takes at most the last moments of a
+// run with it. Its calls never throw: a journal that cannot be written leaves the run as it is.
+class RunJournal {
+public:
+    virtual ~RunJournal() = default;
+    // The readings start, with the texts the run was given and its lists' separator.
+    virtual void begin(const RunFields& fields, char separator) = 0;
+    // The codes of a complete pair, channel 1 first.
+    virtual void pairRead(std::uint8_t code1, std::uint8_t code2) = 0;
+    // The run kept its first `pairs` pairs, which took `elapsed` seconds.
+    virtual void end(std::int32_t pairs, double elapsed) = 0;
+};
+
 struct RunContext {
     SharedState& state;
     ValueList& list1;
@@ -47,7 +60,11 @@ struct RunContext {
     // Once set (a signal handler may set it), the run ends after the pair being read.
     const std::atomic<bool>* stop = nullptr;
     MemoryGauge availableMemory = systemAvailableMemory;
+    RunJournal* journal = nullptr;
 };
+
+// A channel's value: the reading of `code` in volts times the channel's multiplier.
+double channelValue(int code, double divider);
 
 // What a run holds per pair: an element of each series and a line of each list.
 std::size_t runBytesPerPair();

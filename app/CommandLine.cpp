@@ -61,6 +61,10 @@ const std::vector<Option>& options() {
          "measure N pairs without a window: channel 1, a tab and\n"
          "channel 2 on standard output, one line per pair",
          &CommandLine::samples},
+        {"--recover", "", Use::Mode,
+         "the last run that was interrupted, or whose pairs were\n"
+         "not saved: its pairs on standard output as --samples\n"
+         "gives them, or with --save its three files"},
         {"--pause", "MS", Use::Run, "wait MS milliseconds after each pair (default 0)",
          &CommandLine::pause},
         {"--multiplier1", "K", Use::Run, "multiply channel 1 by the integer K (default 1)",
@@ -290,20 +294,27 @@ std::optional<std::string> takePorts(const QCommandLineParser& parser, CommandLi
 std::optional<std::string> chooseAction(const QCommandLineParser& parser, CommandLine& line) {
     const bool check = isSet(parser, "--check");
     const bool samples = isSet(parser, "--samples");
+    const bool recover = isSet(parser, "--recover");
     if (check && samples) {
         return "--samples and --check exclude each other";
     }
+    if (recover && (check || samples)) {
+        return std::string(samples ? "--samples" : "--check") + " and --recover exclude each other";
+    }
     line.action = check     ? CommandLine::Action::Check
                   : samples ? CommandLine::Action::Measure
+                  : recover ? CommandLine::Action::Recover
                             : CommandLine::Action::Run;
     for (const Option& option : options()) {
-        if (option.use == Use::Run && !samples && isSet(parser, option.name)) {
+        const bool recovered = recover && option.name == "--save";
+        if (option.use == Use::Run && !samples && !recovered && isSet(parser, option.name)) {
             return std::string(option.name) + " needs --samples";
         }
     }
     for (const Option& option : options()) {
-        if (option.use == Use::Address && line.action == CommandLine::Action::Run &&
-            isSet(parser, option.name)) {
+        const bool addressed = line.action == CommandLine::Action::Check ||
+                               line.action == CommandLine::Action::Measure;
+        if (option.use == Use::Address && !addressed && isSet(parser, option.name)) {
             return "--com1 and --com2 serve only --samples and --check";
         }
     }
@@ -436,7 +447,7 @@ std::string usageText() {
         wrapped("       kordel --check", usagesOf({Use::Address}, "[PORTS]"), Indent) +
         wrapped("       kordel --samples N", usagesOf({Use::Run, Use::Address}, "[PORTS]"),
                 Indent) +
-        portsSynopsis();
+        "       kordel --recover [--save NAME]\n" + portsSynopsis();
     for (const BusChoice& bus : busChoices()) {
         text += helpLine(bus.flag.empty() ? "(no option)" : bus.flag, "", bus.help);
     }
@@ -469,6 +480,7 @@ std::optional<int> answerWithoutWindows(const CommandLine& line, std::ostream& o
     case CommandLine::Action::Run:
     case CommandLine::Action::Measure:
     case CommandLine::Action::Check:
+    case CommandLine::Action::Recover:
         return std::nullopt;
     case CommandLine::Action::ShowHelp:
         out << usageText();

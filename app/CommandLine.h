@@ -13,7 +13,7 @@ namespace kordel {
 
 // What the command line asks for.
 struct CommandLine {
-    enum class Action { Run, Measure, Check, ShowHelp, ShowVersion, Refuse };
+    enum class Action { Run, Measure, Check, Recover, ShowHelp, ShowVersion, Refuse };
 
     // Where the bus and the bindings came from.
     enum class PortsFrom { Defaults, CommandLine, PortsFile };
@@ -29,12 +29,13 @@ struct CommandLine {
     std::optional<int> settle;
     // A run without windows: --samples N selects it; the texts are those of the main window's
     // fields, with its defaults.
-    std::string samples;             // --samples N
-    std::string pause = "0";         // --pause MS
-    std::string multiplier1 = "1";   // --multiplier1 K
-    std::string multiplier2 = "1";   // --multiplier2 K
-    std::optional<std::string> save; // --save NAME: the three files instead of standard output
-    std::string reason;              // why it was refused
+    std::string samples;           // --samples N
+    std::string pause = "0";       // --pause MS
+    std::string multiplier1 = "1"; // --multiplier1 K
+    std::string multiplier2 = "1"; // --multiplier2 K
+    // --save NAME: the three files instead of standard output, for --samples and --recover
+    std::optional<std::string> save;
+    std::string reason; // why it was refused
 };
 
 inline constexpr int UsageErrorStatus = 2;

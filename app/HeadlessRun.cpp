@@ -1,8 +1,12 @@
 #include "app/HeadlessRun.h"
 
 #include "acquisition/Run.h"
+#include "app/LineCheck.h"
 #include "app/RunProgress.h"
 #include "common/Error.h"
+#include "common/NumberText.h"
+#include "journal/JournalFile.h"
+#include "journal/Recovery.h"
 #include "output/DecimalSeparator.h"
 #include "output/RunPlot.h"
 #include "output/SaveSteps.h"
@@ -12,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
+#include <sys/ioctl.h>
 
 namespace kordel {
 
@@ -27,7 +32,15 @@ public:
     explicit DescriptorOutput(int descriptor) : descriptor_(descriptor) {}
 
     bool isTerminal() const { return isatty(descriptor_) == 1; }
+    // The terminal's width, when it tells one.
+    std::optional<std::size_t> columns() const {
+        winsize size{};
+        return ioctl(descriptor_, TIOCGWINSZ, &size) == 0 && size.ws_col > 0
+                   ? std::optional<std::size_t>(size.ws_col)
+                   : std::nullopt;
+    }
     bool pending() const { return !buffer_.empty(); }
+    bool failed() const { return failed_; }
 
     void append(std::string_view bytes) {
         buffer_.append(bytes);
@@ -40,6 +53,7 @@ public:
         const bool written = writeAll(descriptor_, buffer_);
         buffer_.clear();
         if (!written) {
+            failed_ = true;
             throw Error("Stream write error");
         }
     }
@@ -47,6 +61,7 @@ public:
 private:
     int descriptor_;
     std::string buffer_;
+    bool failed_ = false;
 };
 
 // Follows the run: prints each complete pair when the pairs go to standard output, and shows
@@ -61,7 +76,11 @@ public:
           lastUpdate_(start_) {}
 
     // The pace counts from here: the line set-up before it says nothing of the pairs.
-    void readingsStarted() override { readingsStart_ = clock_.now(); }
+    void readingsStarted() override {
+        readingsStart_ = clock_.now();
+        total_ = state_.SampleCount;
+    }
+    std::int32_t total() const { return total_; }
 
     void pairRead(std::int32_t pairs) override {
         if (!printPairs_ && !showProgress_) {
@@ -115,9 +134,9 @@ private:
         out_.flush();
         if (showProgress_) {
             const std::optional<double> left =
-                timeLeft(pairs, state_.SampleCount, lastUpdate_ - readingsStart_);
+                timeLeft(pairs, total_, lastUpdate_ - readingsStart_);
             err_.append(display_.update(
-                progressLine(pairs, state_.SampleCount, lastUpdate_ - start_, left)));
+                progressLine(pairs, total_, lastUpdate_ - start_, left, err_.columns())));
             err_.flush();
             progressShown_ = true;
         }
@@ -135,9 +154,62 @@ private:
     bool progressShown_ = false;
     ProgressDisplay display_;
     std::int32_t printed_ = 0;
+    std::int32_t total_ = 0; // the pairs asked for
     double start_;
     double lastUpdate_;
     double readingsStart_ = start_;
+};
+
+// Hands the pairs on to the journal, noting whether a channel gave one code throughout; says so
+// at once when the run cannot have a journal.
+class CodeWatch : public RunJournal {
+public:
+    CodeWatch(JournalFile& journal, DescriptorOutput& err) : journal_(journal), err_(err) {}
+
+    void begin(const RunFields& fields, char separator) override {
+        journal_.begin(fields, separator);
+        if (const std::string failure = journal_.failure(); !failure.empty()) {
+            err_.append("kordel: the run has no journal: " + failure + "\n");
+            err_.flush();
+        }
+    }
+    void pairRead(std::uint8_t code1, std::uint8_t code2) override {
+        note(0, code1);
+        note(1, code2);
+        journal_.pairRead(code1, code2);
+    }
+    void end(std::int32_t pairs, double elapsed) override { journal_.end(pairs, elapsed); }
+
+    // The line check's warning for each channel whose every reading gave 255, or 0.
+    std::string warnings(const SharedState& state) const {
+        std::string text;
+        const std::uint16_t bases[] = {state.Port1Base, state.Port2Base};
+        for (std::size_t channel = 0; channel < 2; ++channel) {
+            const bool steady = seen_[channel] && !varied_[channel];
+            const auto fault = steady ? steadyLineFault(first_[channel]) : std::nullopt;
+            if (fault) {
+                text += "kordel: COM " + std::to_string(channel + 1) + " at " +
+                        hexText(bases[channel]) + ": " + *fault + "\n";
+            }
+        }
+        return text;
+    }
+
+private:
+    void note(std::size_t channel, std::uint8_t code) {
+        if (!seen_[channel]) {
+            seen_[channel] = true;
+            first_[channel] = code;
+        } else if (code != first_[channel]) {
+            varied_[channel] = true;
+        }
+    }
+
+    JournalFile& journal_;
+    DescriptorOutput& err_;
+    bool seen_[2] = {false, false};
+    bool varied_[2] = {false, false};
+    std::uint8_t first_[2] = {0, 0};
 };
 
 void saveFiles(const std::string& name, const SharedState& state, const ValueList& list1,
@@ -148,13 +220,26 @@ void saveFiles(const std::string& name, const SharedState& state, const ValueLis
     }
 }
 
-void report(DescriptorOutput& err, const std::string& message) {
-    err.append("kordel: " + errorBoxText(message) + "\n");
+// Where a run's pairs could not be delivered, the journal still has them.
+std::string keptIn(const JournalFile& journal) {
+    if (journal.path().empty()) {
+        return {};
+    }
+    return "kordel: the pairs are kept in " + journal.path() +
+           "; kordel --recover --save NAME writes them\n";
+}
+
+void tell(DescriptorOutput& err, const std::string& text) {
+    err.append(text);
     try {
         err.flush();
     } catch (const Error&) {
         // Nowhere left to say it; the exit status still does.
     }
+}
+
+void report(DescriptorOutput& err, const std::string& message, const std::string& note = {}) {
+    tell(err, "kordel: " + errorBoxText(message) + "\n" + note);
 }
 
 // Qt's notes about the session (no runtime directory under cron, say) would fill the logs of
@@ -178,33 +263,86 @@ int measureWithoutWindow(const CommandLine& line, Clock& clock, const StopReques
     // Standard output is read by other programs; the files are as the window saves them.
     const char separator = line.save ? localeDecimalSeparator() : '.';
     RunFollower follower(state, list1, list2, clock, out, err, !line.save);
+    JournalFile journal(journalDirectory(), std::string(busChoice(line.bus).name));
+    CodeWatch watch(journal, err);
     try {
         // Found out before the run, not after hours of it.
         if (line.save && isTooShortName(*line.save)) {
             throw Error(ShortNameWarning);
         }
+        if (line.save) {
+            checkSaveTarget(*line.save);
+        }
         const RunFields fields{line.com1,  line.com2,        line.samples,
                                line.pause, line.multiplier1, line.multiplier2};
         std::exception_ptr failure;
         try {
-            performRun(fields, {state, list1, list2, clock, separator, &follower, &stop.requested});
+            RunContext context{state, list1, list2, clock, separator, &follower, &stop.requested};
+            context.journal = &watch;
+            performRun(fields, context);
         } catch (...) {
             failure = std::current_exception();
         }
         follower.finish(failure != nullptr);
+        tell(err, watch.warnings(state));
+        if (stop.requested) {
+            tell(err, "kordel: stopped after " + std::to_string(list1.size()) + " of " +
+                          std::to_string(follower.total()) + " pairs\n");
+        }
         // A run that failed half-way still leaves its complete pairs in the files.
         if (line.save && (!failure || !list1.empty())) {
             saveFiles(*line.save, state, list1, list2, separator);
+        }
+        if (!out.failed()) {
+            journal.remove(); // the pairs went where they were asked to go
         }
         if (failure) {
             std::rethrow_exception(failure);
         }
     } catch (const std::exception&) {
         follower.endProgress();
-        report(err, messageOf(std::current_exception()));
+        report(err, detailedMessageOf(std::current_exception()), keptIn(journal));
         return 1;
     }
     return stop.requested ? stop.exitStatus() : 0;
+}
+
+int recoverWithoutWindow(const CommandLine& line, const std::string& directory,
+                         HeadlessStreams streams) {
+    DescriptorOutput out(streams.out);
+    DescriptorOutput err(streams.err);
+    try {
+        const std::optional<std::string> path = interruptedJournal(directory);
+        if (!path) {
+            throw Error("No interrupted run in " + directory);
+        }
+        JournalContent journal = readJournal(*path);
+        if (!line.save) {
+            journal.header.separator = '.'; // as a run prints them
+        }
+        SharedState state;
+        applyDefaults(state, PlotImageSize.width(), PlotImageSize.height());
+        ValueList list1;
+        ValueList list2;
+        restoreRun(journal, state, list1, list2);
+        if (!line.save) {
+            for (std::size_t k = 0; k < list1.size(); ++k) {
+                out.append(std::string(list1.line(k)) + "\t" + std::string(list2.line(k)) + "\n");
+            }
+            out.flush();
+            return 0;
+        }
+        if (isTooShortName(*line.save)) {
+            throw Error(ShortNameWarning);
+        }
+        checkSaveTarget(*line.save);
+        saveFiles(*line.save, state, list1, list2, journal.header.separator);
+        ::unlink(path->c_str());
+    } catch (const std::exception&) {
+        report(err, detailedMessageOf(std::current_exception()));
+        return 1;
+    }
+    return 0;
 }
 
 int runWithoutWindow(int& argc, char** argv, const CommandLine& line) {
@@ -213,6 +351,9 @@ int runWithoutWindow(int& argc, char** argv, const CommandLine& line) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(keepOnlyCriticalMessages);
     QGuiApplication application(argc, argv);
+    if (line.action == CommandLine::Action::Recover) {
+        return recoverWithoutWindow(line, journalDirectory());
+    }
     StoppableClock clock;
     return measureWithoutWindow(line, clock, stop);
 }

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/StopSignals.h"
 
+#include <string>
 #include <unistd.h>
 
 namespace kordel {
@@ -22,8 +23,14 @@ struct HeadlessStreams {
 int measureWithoutWindow(const CommandLine& line, Clock& clock, const StopRequest& stop,
                          HeadlessStreams streams = {});
 
-// The program's way for --samples: stop signals, the offscreen platform for the plot's fonts,
-// the steady clock, standard output and error.
+// The last interrupted run's journal in `directory`, as --recover gives it: its pairs on `out`
+// as a run without --save prints them, or with --save its three files, after which the journal
+// goes. Returns the exit status: 0, or 1 after an error on `err`.
+int recoverWithoutWindow(const CommandLine& line, const std::string& directory,
+                         HeadlessStreams streams = {});
+
+// The program's way for --samples and --recover: stop signals, the offscreen platform for
+// the plot's fonts, the steady clock, standard output and error.
 int runWithoutWindow(int& argc, char** argv, const CommandLine& line);
 
 } // namespace kordel

@@ -86,12 +86,8 @@ std::string verdict(const std::vector<int>& codes) {
     if (!steady) {
         return "the readings vary: the converter answers";
     }
-    if (codes.front() == AllSet) {
-        return "CTS reads set on every clock: the converter is absent, unpowered or not wired "
-               "to CTS";
-    }
-    if (codes.front() == 0) {
-        return "CTS reads clear on every clock: check the wiring, or the input is at 0 V";
+    if (const auto fault = steadyLineFault(codes.front())) {
+        return *fault;
     }
     return "every reading gives code " + std::to_string(codes.front()) +
            ": the converter answers, its input is steady";
@@ -114,6 +110,17 @@ void reportFailure(const LineCheckContext& context) {
 }
 
 } // namespace
+
+std::optional<std::string> steadyLineFault(int code) {
+    if (code == AllSet) {
+        return "CTS reads set on every clock: the converter is absent, unpowered or not wired "
+               "to CTS";
+    }
+    if (code == 0) {
+        return "CTS reads clear on every clock: check the wiring, or the input is at 0 V";
+    }
+    return std::nullopt;
+}
 
 int checkLines(const std::string& com1, const std::string& com2, const LineCheckContext& context) {
     const PortBusScope useBus(context.bus);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace kordel {
 
@@ -19,13 +20,21 @@ std::string clockText(double seconds) {
 } // namespace
 
 std::string progressLine(std::int32_t done, std::int32_t total, double spentSeconds,
-                         std::optional<double> leftSeconds) {
+                         std::optional<double> leftSeconds, std::optional<std::size_t> columns) {
     const long long percent = total > 0 ? std::int64_t{done} * 100 / total : 100;
-    const std::string left = leftSeconds ? clockText(*leftSeconds) : std::string("-:--:--");
-    char text[160];
-    std::snprintf(text, sizeof text, "%d/%d pairs  %lld %%  %s spent  %s left", done, total,
-                  percent, clockText(spentSeconds).c_str(), left.c_str());
-    return text;
+    const std::string count = std::to_string(done) + "/" + std::to_string(total);
+    const std::string share = "  " + std::to_string(percent) + " %";
+    const std::string spent = "  " + clockText(spentSeconds) + " spent";
+    const std::string left =
+        "  " + (leftSeconds ? clockText(*leftSeconds) : std::string("-:--:--")) + " left";
+    const std::string forms[] = {count + " pairs" + share + spent + left, count + share + left,
+                                 count + share, count};
+    for (const std::string& form : forms) {
+        if (!columns || form.size() < *columns) {
+            return form;
+        }
+    }
+    return count.substr(0, *columns > 0 ? *columns - 1 : 0);
 }
 
 std::string ProgressDisplay::update(const std::string& line) {

@@ -7,9 +7,11 @@
 namespace kordel {
 
 // One line of a run's progress: "pairs done/N  percent  time spent  time left", times as
-// H:MM:SS; a time left not known yet shows as "-:--:--".
+// H:MM:SS; a time left not known yet shows as "-:--:--". With `columns`, the line is shorter
+// than that, so the terminal does not wrap it: what matters least goes first.
 std::string progressLine(std::int32_t done, std::int32_t total, double spentSeconds,
-                         std::optional<double> leftSeconds);
+                         std::optional<double> leftSeconds,
+                         std::optional<std::size_t> columns = std::nullopt);
 
 // The progress line as a terminal shows it: each update overwrites the previous one.
 class ProgressDisplay {

@@ -5,12 +5,15 @@
 #include "app/LineCheck.h"
 #include "app/PortsFile.h"
 #include "app/WindowSignals.h"
+#include "journal/JournalFile.h"
 #include "ui/ErrorBox.h"
+#include "ui/RecoveryOffer.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
 #include "ui/Unit1.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -30,6 +33,9 @@ int main(int argc, char* argv[]) {
         return checkLines(line.com1, line.com2, {*bus, clock, std::cout, std::cerr});
     }
 
+    if (line.action == CommandLine::Action::Recover) {
+        return runWithoutWindow(argc, argv, line);
+    }
     const std::unique_ptr<PortBus> bus = makePortBus(line);
     const PortBusScope useBus(*bus);
     if (line.action == CommandLine::Action::Measure) {
@@ -49,6 +55,9 @@ int main(int argc, char* argv[]) {
     TFNgr FNgr(Form1);
     Form1.setDialogs(FSave, FNgr);
     endOnStopSignals(Form1, installStopSignals());
+    JournalFile journal(journalDirectory(), std::string(busChoice(line.bus).name));
+    Form1.setJournal(journal);
     Form1.show();
+    QTimer::singleShot(0, &Form1, [&Form1] { offerInterruptedRun(Form1, journalDirectory()); });
     return application.exec();
 }

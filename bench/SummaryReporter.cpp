@@ -81,6 +81,12 @@ void SummaryReporter::Finalize() {
     const auto windowRun = knownOrNone(counter("BM_WindowMillionPairRun", "run_to_plot_s") +
                                        milliseconds("BM_SaveRunAndImage") / 1000);
     const auto windowPeak = knownOrNone(counter("BM_WindowMillionPairRun", "peak_rss_MB"));
+    const auto journalPeakCost = [this](const std::string& front) {
+        return (counter("BM_JournalOverhead", front + "_peak_with_MB") /
+                    counter("BM_JournalOverhead", front + "_peak_without_MB") -
+                1) *
+               100;
+    };
     const Row rows[] = {
         {"Run's own work per sample pair", ownWork, "us", 0.5},
         {"  its share of two real readings (52 us)", ownWork / TwoReadingsMicroseconds * 100, "%",
@@ -143,6 +149,20 @@ void SummaryReporter::Finalize() {
          counter("BM_WindowLiveViewOverhead", "processor_overhead_pct"),
          "%",
          {}},
+        {"Journal's cost, window run of 1,000,000 pairs",
+         counter("BM_JournalOverhead", "window_overhead_pct"), "%", 2},
+        {"  in processor time",
+         counter("BM_JournalOverhead", "window_processor_overhead_pct"),
+         "%",
+         {}},
+        {"  in peak resident memory", journalPeakCost("window"), "%", 2},
+        {"Journal's cost, headless run of 1,000,000 pairs",
+         counter("BM_JournalOverhead", "headless_overhead_pct"), "%", 2},
+        {"  in processor time",
+         counter("BM_JournalOverhead", "headless_processor_overhead_pct"),
+         "%",
+         {}},
+        {"  in peak resident memory", journalPeakCost("headless"), "%", 2},
         {"Longest live view refresh, 1,000,000 demo pairs",
          counter("BM_LiveViewRefresh", "longest_ms"), "ms", 20},
         {"  a whole live drawing of 1,000,000 pairs",

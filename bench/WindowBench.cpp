@@ -5,6 +5,7 @@
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "bench/PeakMemory.h"
+#include "journal/JournalFile.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
 #include "ui/Unit1.h"
@@ -25,6 +26,7 @@ namespace {
 struct DemoWindows {
     explicit DemoWindows(Clock& clock) : form(state, true, clock) {
         form.setDialogs(save, options);
+        form.setJournal(journal);
         form.show();
     }
 
@@ -41,6 +43,7 @@ struct DemoWindows {
     TForm1 form;
     TFSave save{form};
     TFNgr options{form};
+    JournalFile journal{journalDirectory(), "--demo"};
 };
 
 void BM_WindowMillionPairRun(benchmark::State& bench) {

@@ -16,6 +16,16 @@ std::string messageOf(const std::exception_ptr& failure) {
     }
 }
 
+std::string detailedMessageOf(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Error& error) {
+        return error.detail().empty() ? error.message() : error.message() + ": " + error.detail();
+    } catch (...) {
+        return messageOf(failure);
+    }
+}
+
 std::string errorBoxText(std::string_view message) {
     std::string text(message);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -50,18 +51,18 @@ public:
 
     void write(std::string_view bytes) {
         if (!writeAll(fd_, bytes)) {
-            throw Error(StreamWriteError);
+            fail();
         }
     }
 
     // Only a file whose every byte has reached the disk replaces the target.
     void commit() {
         if (aside_.empty() && ::ftruncate(fd_, ::lseek(fd_, 0, SEEK_CUR)) != 0) {
-            throw Error(StreamWriteError);
+            fail();
         }
         // Some file systems report a full disk only here.
         if ((::fsync(fd_) != 0 && errno != EINVAL) || ::close(std::exchange(fd_, -1)) != 0) {
-            throw Error(StreamWriteError);
+            fail();
         }
         if (!aside_.empty()) {
             if (::rename(aside_.c_str(), target_.c_str()) != 0) {
@@ -72,6 +73,11 @@ public:
     }
 
 private:
+    // The window shows the bare message; the command line adds the file and the reason.
+    [[noreturn]] void fail() const {
+        throw Error(StreamWriteError, path_ + ": " + std::strerror(errno));
+    }
+
     // A symbolic link stays a link: the file it leads to is the one replaced.
     static std::string targetOf(const std::string& path) {
         std::error_code error;
@@ -119,9 +125,12 @@ private:
         if (fd_ < 0 || ::fstat(fd_, &earlier) != 0 || !S_ISREG(earlier.st_mode)) {
             throw Error("Cannot create file " + path_);
         }
-        if (length > 0 && ::posix_fallocate(fd_, 0, static_cast<off_t>(length)) != 0) {
-            static_cast<void>(::ftruncate(fd_, earlier.st_size));
-            throw Error(StreamWriteError);
+        if (length > 0) {
+            const int reason = ::posix_fallocate(fd_, 0, static_cast<off_t>(length));
+            if (reason != 0) {
+                static_cast<void>(::ftruncate(fd_, earlier.st_size));
+                throw Error(StreamWriteError, path_ + ": " + std::strerror(reason));
+            }
         }
     }
 

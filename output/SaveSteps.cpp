@@ -1,5 +1,14 @@
 #include "output/SaveSteps.h"
 
+#include "common/Error.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kordel {
 
 namespace {
@@ -15,7 +24,49 @@ std::size_t fieldLength(std::string_view utf8) {
     return units;
 }
 
+const char* const FileEndings[] = {"(1).txt", "(2).txt", ".bmp"};
+
+// The reason a new file cannot be made in `directory`, or 0.
+int reasonAgainstNewFile(const std::string& directory) {
+    struct stat status {};
+    if (::stat(directory.c_str(), &status) != 0) {
+        return errno;
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return ENOTDIR;
+    }
+    std::string probe = directory + "/.save-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        return errno;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return 0;
+}
+
+bool overwritableInPlace(const std::string& basePath) {
+    for (const char* ending : FileEndings) {
+        struct stat status {};
+        const std::string path = basePath + ending;
+        if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            ::access(path.c_str(), W_OK) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
+
+void checkSaveTarget(const std::string& basePath) {
+    std::string directory = std::filesystem::path(basePath).parent_path().native();
+    const int reason = reasonAgainstNewFile(directory.empty() ? "." : directory);
+    if (reason != 0 && !overwritableInPlace(basePath)) {
+        throw Error("Cannot create file " + basePath + FileEndings[0] + ": " +
+                    std::strerror(reason));
+    }
+}
 
 bool isTooShortName(std::string_view name) {
     return fieldLength(name) < 2;

@@ -30,6 +30,11 @@ struct RunOutput {
     const QImage& plot;
 };
 
+// Whether a save under `basePath` can write its files: their directory exists and takes a new
+// file, or else each file already stands there and may be overwritten. Throws
+// Error("Cannot create file <the first file>: <the reason>") when it cannot.
+void checkSaveTarget(const std::string& basePath);
+
 enum class SaveOutcome { Saved, NameTooShort, NothingChosen };
 
 // The save steps under the base path made from `name`: a name too short writes nothing; the

@@ -149,6 +149,9 @@ void TFSave::ClSv() {
     switch (
         saveRun(basePath, name, choice, {form_.list1(), form_.list2(), form_.canvas().image()})) {
     case SaveOutcome::Saved:
+        if (choice.data) {
+            form_.resultSaved();
+        }
         accept();
         break;
     case SaveOutcome::NameTooShort:

@@ -2,6 +2,8 @@
 
 #include "acquisition/Run.h"
 #include "common/NumberText.h"
+#include "journal/JournalFile.h"
+#include "journal/Recovery.h"
 #include "output/DecimalSeparator.h"
 #include "plot/PlotRenderer.h"
 #include "ui/Centring.h"
@@ -248,8 +250,16 @@ std::exception_ptr TForm1::runOnThread(const RunFields& fields, SharedState& run
         runLoop_ = &loop;
         const std::exception_ptr failure = loop.exec(
             [&] {
-                performRun(fields, {run, list1, list2, pacer, separator, &pacer, &loop.stopFlag(),
-                                    memoryLeftForRun});
+                RunContext context{run,
+                                   list1,
+                                   list2,
+                                   pacer,
+                                   separator,
+                                   &pacer,
+                                   &loop.stopFlag(),
+                                   memoryLeftForRun};
+                context.journal = journal_;
+                performRun(fields, context);
             },
             [&] { showProgress(live, pacer.take(state_, list1_, list2_)); });
         runLoop_ = nullptr;
@@ -261,6 +271,26 @@ std::exception_ptr TForm1::runOnThread(const RunFields& fields, SharedState& run
         runLoop_ = nullptr;
         return std::current_exception();
     }
+}
+
+void TForm1::resultSaved() {
+    if (journal_ != nullptr) {
+        journal_->remove();
+    }
+}
+
+void TForm1::showRecoveredRun(const JournalContent& journal) {
+    const RunFields& fields = journal.header.fields;
+    const std::pair<QLineEdit*, const std::string*> texts[] = {
+        {Edit5, &fields.Edit5}, {Edit6, &fields.Edit6}, {Edit1, &fields.Edit1},
+        {Edit2, &fields.Edit2}, {Edit3, &fields.Edit3}, {Edit4, &fields.Edit4}};
+    for (const auto& [edit, text] : texts) {
+        edit->setText(QString::fromStdString(*text));
+    }
+    restoreRun(journal, state_, list1_, list2_);
+    unsaved_ = true;
+    showLists();
+    drawPlot();
 }
 
 void TForm1::drawPlot() {
@@ -328,6 +358,7 @@ bool TForm1::mayClose() {
         return !unsaved_;
     case LeaveAnswer::Leave:
         unsaved_ = false;
+        resultSaved(); // left on purpose: the journal goes too
         return true;
     case LeaveAnswer::Stay:
         break;

@@ -18,9 +18,11 @@
 
 namespace kordel {
 
+class JournalFile;
 class RunLoop;
 class TFNgr;
 class TFSave;
+struct JournalContent;
 
 // The main window: run parameters, plot image, the two channel value lists and the tool bar.
 class TForm1 : public QWidget {
@@ -42,6 +44,14 @@ public:
     // Clears the plot image and draws the last run with the options dialog's switches as
     // they are now. Throws Error when the drawing fails, leaving what was drawn.
     void drawPlot();
+
+    // Where runs keep their pairs until they are saved; none unless set.
+    void setJournal(JournalFile& journal) { journal_ = &journal; }
+    JournalFile* journal() { return journal_; }
+    // The lists have been saved: the last run's journal goes.
+    void resultSaved();
+    // The journal's run in the fields, lists, series and plot, as when it had just ended.
+    void showRecoveredRun(const JournalContent& journal);
 
     // Whether a run shows its picture forming in Image2 (on unless turned off).
     void setLiveView(bool on) { liveView_ = on; }
@@ -117,6 +127,7 @@ private:
     std::optional<int> exitStatus_;
     TFSave* FSave_ = nullptr;
     TFNgr* FNgr_ = nullptr;
+    JournalFile* journal_ = nullptr;
 };
 
 // Kordel's font: a small sans-serif with Cyrillic letters.

@@ -98,6 +98,13 @@ TEST(CommandLineTest, SamplesAskForARunWithoutWindowsWithTheMainWindowsDefaults)
     EXPECT_FALSE(line.save.has_value());
 }
 
+TEST(CommandLineTest, RecoverTakesASaveName) {
+    EXPECT_EQ(parseCommandLine({"--recover"}).action, Action::Recover);
+    const CommandLine line = parseCommandLine({"--recover", "--save", "runs/a"});
+    EXPECT_EQ(line.action, Action::Recover);
+    EXPECT_EQ(line.save, "runs/a");
+}
+
 TEST(CommandLineTest, RunOptionsKeepTheirTextsForTheFieldConversion) {
     const CommandLine line =
         parseCommandLine({"--pause", " 5", "--samples", "x1F", "--multiplier1", "$10",
@@ -174,6 +181,11 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--demo", "--multiplier1", "2"}, "--multiplier1 needs --samples"},
         Refusal{{"--multiplier2", "2"}, "--multiplier2 needs --samples"},
         Refusal{{"--save", "run"}, "--save needs --samples"},
+        Refusal{{"--recover", "--samples", "5"}, "--samples and --recover exclude each other"},
+        Refusal{{"--recover", "--check"}, "--check and --recover exclude each other"},
+        Refusal{{"--recover", "--pause", "5"}, "--pause needs --samples"},
+        Refusal{{"--recover", "--com1", "2E8"},
+                "--com1 and --com2 serve only --samples and --check"},
         Refusal{{"--device", "3F8"}, "malformed binding '3F8" + Malformed},
         Refusal{{"--device", "3F8="}, "malformed binding '3F8=" + Malformed},
         Refusal{{"--device", "$3F8=/dev/ttyS0"}, "malformed binding '$3F8=/dev/ttyS0" + Malformed},

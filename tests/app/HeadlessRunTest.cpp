@@ -6,8 +6,11 @@
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "common/NumberText.h"
+#include "journal/JournalFile.h"
+#include "journal/Recovery.h"
 #include "support/DemoSeries.h"
 #include "support/Files.h"
+#include "support/SmallDisk.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -18,6 +21,7 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <sstream>
+#include <sys/mount.h>
 #include <sys/wait.h>
 
 namespace kordel {
@@ -118,6 +122,7 @@ TEST_F(HeadlessRun, PrintsEachPairAsTheValueListsShowIt) {
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, demoPairs(200));
     EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(interruptedJournal(journalDirectory()), std::nullopt);
 }
 
 TEST_F(HeadlessRun, StandardOutputTakesAFullStopAndTheFilesTheLocaleSeparator) {
@@ -180,9 +185,10 @@ INSTANTIATE_TEST_SUITE_P(
                               "kordel: Введите имя файла\n\r(более одного символа)\n"},
                     ErrorCase{{"--samples", "5", "--save", "я"},
                               "kordel: Введите имя файла\n\r(более одного символа)\n"},
+                    // found before any line is touched
                     ErrorCase{{"--samples", "5", "--save", "DIR/none/ab"},
-                              "kordel: Cannot create file DIR/none/ab(1).txt.\n",
-                              true}));
+                              "kordel: Cannot create file DIR/none/ab(1).txt: No such file or "
+                              "directory.\n"}));
 
 TEST_F(HeadlessRun, AFailedWriteToStandardOutputIsAnError) {
     const int full = open("/dev/full", O_WRONLY);
@@ -193,7 +199,40 @@ TEST_F(HeadlessRun, AFailedWriteToStandardOutputIsAnError) {
         measureInto({"--demo", "--samples", "5"}, full, err.descriptor(), out, err);
     close(full);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "kordel: Stream write error.\n");
+    const std::string kept = "kordel: Stream write error.\nkordel: the pairs are kept in ";
+    ASSERT_EQ(outcome.err.substr(0, kept.size()), kept);
+    const std::string journal =
+        outcome.err.substr(kept.size(), outcome.err.find(';') - kept.size());
+    EXPECT_EQ(outcome.err.substr(kept.size() + journal.size()),
+              "; kordel --recover --save NAME writes them\n");
+    EXPECT_EQ(readJournal(journal).pairs(), 1U);
+
+    CapturedStream recovered;
+    EXPECT_EQ(recoverWithoutWindow(parseCommandLine({"--recover"}), journalDirectory(),
+                                   {recovered.descriptor(), err.descriptor()}),
+              0);
+    EXPECT_EQ(recovered.text(), demoPairs(1));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(journal))); // only shown, not saved
+    std::remove(journal.c_str());
+}
+
+TEST_F(HeadlessRun, ARunWithoutAJournalSaysSoAndGoesOn) {
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", "/dev/null");
+    const Outcome outcome = measure({"--demo", "--samples", "20"});
+    qputenv("XDG_STATE_HOME", saved);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, demoPairs(20));
+    const std::string said = "kordel: the run has no journal: Cannot create file /dev/null/kordel/";
+    EXPECT_EQ(outcome.err.substr(0, said.size()), said);
+    EXPECT_TRUE(outcome.err.ends_with(".journal: Not a directory\n")) << outcome.err;
+}
+
+TEST_F(HeadlessRun, AChannelThatNeverChangesEndsWithTheLineChecksWarning) {
+    const Outcome outcome = measure({"--demo", "--samples", "20", "--com2", "3E8"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "kordel: COM 2 at 3E8: CTS reads clear on every clock: check the "
+                           "wiring, or the input is at 0 V\n");
 }
 
 TEST_F(HeadlessRun, AStoppedSaveHoldsThePairsReadUntilThen) {
@@ -202,9 +241,93 @@ TEST_F(HeadlessRun, AStoppedSaveHoldsThePairsReadUntilThen) {
     const Outcome outcome =
         measure({"--demo", "--samples", "10", "--pause", "1000", "--save", name});
     EXPECT_EQ(outcome.status, 143);
+    EXPECT_EQ(outcome.err, "kordel: stopped after 3 of 10 pairs\n");
     EXPECT_EQ(contentOf(pathOf("ab(2).txt")).toStdString(), demoList(50, 3));
     EXPECT_TRUE(QFile::exists(pathOf("ab.bmp")));
 }
+
+struct TargetCase {
+    std::string disk; // the tmpfs options
+    unsigned long flags;
+    int pairs;
+    std::string err; // its first line
+    std::size_t journalled;
+};
+
+class SaveTarget : public HeadlessRun, public testing::WithParamInterface<TargetCase> {};
+
+TEST_P(SaveTarget, FailsNamingTheFileAndTheReasonAndKeepsWhatWasRead) {
+    const testing_support::SmallDisk disk(folder.path(), GetParam().disk, GetParam().flags);
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "this user cannot mount a file system";
+    }
+    const std::string name = pathOf("ab").toStdString();
+    const Outcome outcome =
+        measure({"--demo", "--samples", std::to_string(GetParam().pairs), "--save", name});
+    EXPECT_EQ(outcome.status, 1);
+    std::string expected = GetParam().err;
+    expected.replace(expected.find("NAME"), 4, name);
+    EXPECT_EQ(outcome.err.substr(0, outcome.err.find('\n') + 1), expected);
+    const std::string kept = "kordel: the pairs are kept in ";
+    const std::size_t named = outcome.err.find(kept);
+    if (GetParam().journalled == 0) {
+        EXPECT_EQ(named, std::string::npos) << outcome.err;
+        return;
+    }
+    ASSERT_NE(named, std::string::npos) << outcome.err;
+    const std::size_t at = named + kept.size();
+    const std::string journal = outcome.err.substr(at, outcome.err.find(';', at) - at);
+    EXPECT_EQ(readJournal(journal).pairs(), GetParam().journalled);
+    std::remove(journal.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Disks, SaveTarget,
+    testing::Values(
+        // found before the run
+        TargetCase{"size=64k", MS_RDONLY, 100,
+                   "kordel: Cannot create file NAME(1).txt: Read-only file system.\n", 0},
+        TargetCase{"size=64k,nr_inodes=1", 0, 100,
+                   "kordel: Cannot create file NAME(1).txt: No space left on device.\n", 0},
+        // full only once the pairs are written
+        TargetCase{"size=64k,nr_inodes=8", 0, 30000,
+                   "kordel: Stream write error: NAME(1).txt: No space left on device.\n", 30000}));
+
+// What --recover makes of the journals in a folder.
+struct RecoverCase {
+    std::string journal; // the file's bytes, or nothing
+    std::string err;     // DIR for the folder
+    int status;
+};
+
+class Recover : public HeadlessRun, public testing::WithParamInterface<RecoverCase> {};
+
+TEST_P(Recover, RefusesWhatItCannotReadNamingIt) {
+    const std::string directory = folder.path().toStdString();
+    if (!GetParam().journal.empty()) {
+        std::ofstream(directory + "/run.journal", std::ios::binary) << GetParam().journal;
+    }
+    CapturedStream out;
+    CapturedStream err;
+    const int status = recoverWithoutWindow(parseCommandLine({"--recover"}), directory,
+                                            {out.descriptor(), err.descriptor()});
+    std::string expected = GetParam().err;
+    if (const auto at = expected.find("DIR"); at != std::string::npos) {
+        expected.replace(at, 3, directory);
+    }
+    EXPECT_EQ(status, GetParam().status);
+    EXPECT_EQ(err.text(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Journals, Recover,
+    testing::Values(RecoverCase{"", "kordel: No interrupted run in DIR.\n", 1},
+                    RecoverCase{std::string("KORDEL JOURNAL\n\x02\0\0\0", 19),
+                                "kordel: DIR/run.journal was written by a newer Kordel (journal "
+                                "format 2); this one reads format 1.\n",
+                                1},
+                    RecoverCase{"2.509\t2.509\n",
+                                "kordel: DIR/run.journal is not a Kordel journal.\n", 1}));
 
 TEST_F(HeadlessRun, APortFailingHalfWayStillLeavesTheCompletePairsInTheFilesOrPrinted) {
     bus.failAfter = 6 + 4 * 52 + 30; // set-up, four pairs, then half of a pair
@@ -288,6 +411,7 @@ protected:
     static sigset_t stopSignals() {
         sigset_t set;
         sigemptyset(&set);
+        sigaddset(&set, SIGHUP);
         sigaddset(&set, SIGINT);
         sigaddset(&set, SIGTERM);
         return set;
@@ -360,7 +484,8 @@ TEST_P(FirstSignal, EndsTheRunAfterThePairBeingReadAndWritesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, FirstSignal,
-                         testing::Values(SignalCase{SIGINT, 130}, SignalCase{SIGTERM, 143}));
+                         testing::Values(SignalCase{SIGHUP, 129}, SignalCase{SIGINT, 130},
+                                         SignalCase{SIGTERM, 143}));
 
 TEST_F(SignalledRun, ASecondSignalEndsTheProcessAtOnceWritingNothingMore) {
     const std::string name = pathOf("ab").toStdString();

@@ -4,6 +4,7 @@
 #include "plot/PlotRenderer.h"
 #include "support/FileSizeLimit.h"
 #include "support/Files.h"
+#include "support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace kordel {
@@ -20,6 +20,7 @@ namespace {
 using testing_support::contentOf;
 
 using testing_support::FileSizeLimit;
+using testing_support::SmallDisk;
 
 void putFile(const QString& path, const QByteArray& content) {
     QFile file(path);
@@ -233,21 +234,13 @@ void PrintTo(const DiskCase& c, std::ostream* out) {
 class FullDisk : public OutputFiles, public testing::WithParamInterface<DiskCase> {
 protected:
     void SetUp() override {
-        const std::string options = "size=64k,nr_inodes=" + std::to_string(GetParam().files);
-        if (mount("kordel-test", folder.path().toLocal8Bit().constData(), "tmpfs", 0,
-                  options.c_str()) != 0) {
+        if (!disk.mounted()) {
             GTEST_SKIP() << "this user cannot mount a file system";
         }
-        mounted = true;
         putFile(pathOf("run(1).txt"), "earlier\r\n");
     }
-    void TearDown() override {
-        if (mounted) {
-            umount2(folder.path().toLocal8Bit().constData(), MNT_DETACH);
-        }
-    }
 
-    bool mounted = false;
+    SmallDisk disk{folder.path(), "size=64k,nr_inodes=" + std::to_string(GetParam().files)};
 };
 
 TEST_P(FullDisk, ChangesTheEarlierFileOnlyBySavingTheWholeNewOne) {
