@@ -1,3 +1,4 @@
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // Tests of windows get the widgets' application, the others the drawing one.
@@ -17,6 +18,9 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     TestApplication application(argc, argv);
+    // The runs' journals go to a folder of this process's own.
+    const QTemporaryDir journals;
+    qputenv("XDG_STATE_HOME", journals.path().toLocal8Bit());
 #ifdef KORDEL_TEST_WIDGETS
     TestApplication::setApplicationName(QStringLiteral("Kordel (com)"));
 #endif
