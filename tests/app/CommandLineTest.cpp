@@ -134,6 +134,14 @@ TEST(CommandLineTest, HelpAndVersionAnswerOnStandardOutput) {
     std::ostringstream err;
     EXPECT_EQ(answerWithoutWindows(parseCommandLine({"--help"}), out, err), 0);
     EXPECT_EQ(out.str(), usageText());
+    const std::string synopsis =
+        "Usage: kordel [PORTS]                  the main window\n"
+        "       kordel --check [--com1 HEX] [--com2 HEX] [PORTS]\n"
+        "       kordel --samples N [--pause MS] [--multiplier1 K] [--multiplier2 K]\n"
+        "              [--com1 HEX] [--com2 HEX] [--save NAME] [PORTS]\n"
+        "       kordel --recover [--save NAME]\n"
+        "PORTS: [--demo | --raw-io] [--device ADDR=PATH]... [--settle MS]\n";
+    EXPECT_EQ(out.str().substr(0, synopsis.size()), synopsis);
     out.str("");
     EXPECT_EQ(answerWithoutWindows(parseCommandLine({"--version"}), out, err), 0);
     EXPECT_EQ(out.str(), "kordel " KORDEL_VERSION "\n");

@@ -12,15 +12,15 @@ namespace {
 
 constexpr std::int32_t Pairs = 600;
 
-// A Lissajous figure that repeats every 200 pairs, its amplitude growing at pair 300: the common
-// maximum grows over the first quarter period and again from 300 on.
-SharedState growingRun() {
+// A Lissajous figure that repeats every 200 pairs, its amplitude changing at pair 300: the common
+// maximum grows over the first quarter period, and again from 300 on when the amplitude grows.
+SharedState lissajousRun(double amplitudeFrom300) {
     SharedState state;
     applyDefaults(state, PlotImageSize.width(), PlotImageSize.height());
     state.SampleCount = Pairs;
     const double pi = std::acos(-1.0);
     for (std::int32_t k = 0; k < Pairs; ++k) {
-        const double amplitude = k < 300 ? 1.0 : 1.5;
+        const double amplitude = k < 300 ? 1.0 : amplitudeFrom300;
         state.Samples1.push_back(amplitude * (1.3 + std::sin(2 * pi * (k % 40) / 40)));
         state.Samples2.push_back(amplitude * (1.3 + std::sin(2 * pi * (k % 25) / 25)));
     }
@@ -67,7 +67,7 @@ struct Switches {
 class LivePlotTest : public testing::TestWithParam<Switches> {
 protected:
     void expectPlotAfterEachRefresh() {
-        for (SharedState* series : {&growing, &fewLevels}) {
+        for (SharedState* series : {&growing, &shrinking, &fewLevels}) {
             expectPlotAfterEachRefresh(*series);
         }
     }
@@ -88,13 +88,14 @@ protected:
     }
 
     void setDivisions(std::int32_t ox, std::int32_t oy) {
-        for (SharedState* series : {&growing, &fewLevels}) {
+        for (SharedState* series : {&growing, &shrinking, &fewLevels}) {
             series->Settings.OxDivisions = ox;
             series->Settings.OyDivisions = oy;
         }
     }
 
-    SharedState growing = growingRun();
+    SharedState growing = lissajousRun(1.5);
+    SharedState shrinking = lissajousRun(0.5);
     SharedState fewLevels = fewLevelsRun();
 };
 
