@@ -2,9 +2,9 @@
 
 #include "common/Error.h"
 
-#include <array>
 #include <bit>
 #include <optional>
+#include <zlib.h>
 
 namespace kordel {
 
@@ -17,25 +17,10 @@ constexpr char EndKind = 'E';
 constexpr std::size_t RecordHead = 1 + 4 + 8;
 constexpr std::size_t ChecksumBytes = 4;
 
-constexpr std::array<std::uint32_t, 256> crcTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t c = n;
-        for (int bit = 0; bit < 8; ++bit) {
-            c = (c & 1) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
-        }
-        table[n] = c;
-    }
-    return table;
-}
-
+// The checksum of zip and PNG: its library computes it many times faster than a table would.
 std::uint32_t crc32(std::string_view bytes) {
-    static constexpr std::array<std::uint32_t, 256> Table = crcTable();
-    std::uint32_t c = 0xFFFFFFFFU;
-    for (const char byte : bytes) {
-        c = Table[(c ^ static_cast<std::uint8_t>(byte)) & 0xFF] ^ (c >> 8);
-    }
-    return c ^ 0xFFFFFFFFU;
+    return static_cast<std::uint32_t>(
+        ::crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }
 
 void putLittleEndian(std::string& out, std::uint64_t value, int bytes) {

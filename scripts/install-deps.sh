@@ -8,7 +8,7 @@ set -euo pipefail
 # The test framework is among them because configuring the build looks for it.
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libxcb1-dev
+    qt6-base-dev libxcb1-dev zlib1g-dev
     libgtest-dev libgmock-dev
     fonts-liberation fonts-dejavu-core
 )
