@@ -5,12 +5,12 @@
 #include "app/RunProgress.h"
 #include "common/Error.h"
 #include "common/NumberText.h"
+#include "common/WriteAll.h"
 #include "journal/JournalFile.h"
 #include "journal/Recovery.h"
 #include "output/DecimalSeparator.h"
 #include "output/RunPlot.h"
 #include "output/SaveSteps.h"
-#include "output/WriteAll.h"
 
 #include <QGuiApplication>
 #include <algorithm>

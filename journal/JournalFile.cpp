@@ -1,6 +1,7 @@
-#include "JournalFile.h"
+#include "journal/JournalFile.h"
 
-#include "JournalFormat.h"
+#include "common/WriteAll.h"
+#include "journal/JournalFormat.h"
 
 #include <cerrno>
 #include <chrono>
@@ -43,20 +44,6 @@ std::string timeStamp() {
 std::int64_t wallClockMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "JournalFormat.h"
+#include "journal/JournalFormat.h"
 
 #include "common/Error.h"
 

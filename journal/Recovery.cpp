@@ -1,4 +1,4 @@
-#include "Recovery.h"
+#include "journal/Recovery.h"
 
 #include "acquisition/PortBases.h"
 #include "acquisition/Run.h"

@@ -1,7 +1,7 @@
 #include "output/OutputFiles.h"
 
 #include "common/Error.h"
-#include "output/WriteAll.h"
+#include "common/WriteAll.h"
 
 #include <cerrno>
 #include <cstdint>

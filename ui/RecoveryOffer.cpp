@@ -1,4 +1,4 @@
-#include "RecoveryOffer.h"
+#include "ui/RecoveryOffer.h"
 
 #include "common/Error.h"
 #include "journal/JournalFile.h"

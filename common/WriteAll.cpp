@@ -1,4 +1,4 @@
-#include "output/WriteAll.h"
+#include "common/WriteAll.h"
 
 #include <cerrno>
 #include <unistd.h>
