@@ -56,8 +56,12 @@ copy_working_tree() {
         in_tree -c user.name=mutants -c user.email=mutants@localhost commit -q -m "working tree"
 }
 
+# Configured once; afresh when the tree's build files have changed, so new targets are built too.
 configure() {
-    [ -f "$build/build.ninja" ] && return
+    if [ -f "$build/build.ninja" ]; then
+        ninja -C "$build" build.ninja >/dev/null
+        return
+    fi
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$tree" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
