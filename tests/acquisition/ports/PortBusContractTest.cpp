@@ -3,10 +3,13 @@
 
 #include "acquisition/Converter.h"
 #include "acquisition/FakeClock.h"
+#include "acquisition/ports/BitBangBus.h"
 #include "acquisition/ports/DemoBus.h"
+#include "acquisition/ports/FakeFtdiChips.h"
 #include "acquisition/ports/FakeSerialCalls.h"
 #include "acquisition/ports/RawIoBus.h"
 #include "acquisition/ports/SerialDriverBus.h"
+#include "acquisition/ports/SysfsTree.h"
 #include "acquisition/vv55rWin.h"
 #include "common/ErrorOf.h"
 #include "support/NoPaths.h"
@@ -88,6 +91,26 @@ struct RawIo : BusUnderTest {
                  (folder.path / "port").string()};
 };
 
+// An FT232R in bit-bang mode, with the demo converter at 3F8 on its pins.
+struct BitBang : BusUnderTest {
+    BitBang() {
+        tree.usbAdapter("ttyUSB0", "ftdi_sio", 2, 0, "0403", "0600");
+        chips.periods["/dev/bus/usb/001/002"] = 75;
+        firstCode = DemoBus::demoCode(75, 0);
+    }
+    PortBus& bus() override { return bitBang; }
+    std::string hardware() const override {
+        std::string seen;
+        for (const std::string& call : chips.log) {
+            seen += call + '\n';
+        }
+        return seen;
+    }
+    testing_support::SysfsTree tree;
+    testing_support::FakeFtdiChips chips;
+    BitBangBus bitBang{{{Base, tree.dev("ttyUSB0")}}, chips, tree.paths()};
+};
+
 // Passes everything on, and keeps each sequence as it was handed over.
 class TransferRecorder : public PortBus {
 public:
@@ -167,7 +190,7 @@ template <typename Bus> BusFactory row(const char* name) {
 
 INSTANTIATE_TEST_SUITE_P(Buses, PortBusContract,
                          testing::Values(row<Demo>("Demo"), row<SerialDriver>("SerialDriver"),
-                                         row<RawIo>("RawIo")),
+                                         row<RawIo>("RawIo"), row<BitBang>("BitBang")),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -35,6 +35,24 @@ public:
         }
     }
 
+    // A USB adapter with the attributes of its USB device (bus 1, `address`, `vendor`, release
+    // number `release`, serial "S<address>"), its tty bound to `driver` through interface
+    // number `interface`.
+    void usbAdapter(const std::string& name, const std::string& driver, int address, int interface,
+                    const std::string& vendor, const std::string& release) {
+        const std::string number = std::to_string(address);
+        const std::string usbDevice = "devices/pci0000:00/0000:00:14.0/usb1/1-" + number;
+        const std::string port = usbDevice + "/1-" + number + ":1." + std::to_string(interface);
+        tty(name, port + "/" + name, "usb-serial", driver);
+        bind(port, "usb", driver);
+        folder.write("sys/" + port + "/bInterfaceNumber", "0" + std::to_string(interface) + "\n");
+        folder.write("sys/" + usbDevice + "/busnum", "1\n");
+        folder.write("sys/" + usbDevice + "/devnum", number + "\n");
+        folder.write("sys/" + usbDevice + "/idVendor", vendor + "\n");
+        folder.write("sys/" + usbDevice + "/bcdDevice", release + "\n");
+        folder.write("sys/" + usbDevice + "/serial", "S" + number + "\n");
+    }
+
     // A CDC ACM device: the tty hangs directly below the interface with the status endpoint.
     void acm(const std::string& name, const std::string& interval) {
         const std::string interface = "devices/pci0000:00/0000:00:14.0/usb1/1-7/1-7:1.0";
