@@ -1,5 +1,6 @@
 #include "app/BusChoice.h"
 
+#include "acquisition/ports/BitBangBus.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/ports/RawIoBus.h"
 #include "acquisition/ports/SerialDriverBus.h"
@@ -27,6 +28,10 @@ std::unique_ptr<PortBus> rawIoBus(const CommandLine& line) {
     return std::make_unique<RawIoBus>(SerialPortLocator(systemSerialCalls(), line.devices));
 }
 
+std::unique_ptr<PortBus> bitBangBus(const CommandLine& line) {
+    return std::make_unique<BitBangBus>(line.devices);
+}
+
 } // namespace
 
 bool BusChoice::takesOption(std::string_view option) const {
@@ -48,6 +53,13 @@ const std::vector<BusChoice>& busChoices() {
          "direct I/O port access through /dev/port (needs root)",
          {},
          rawIoBus},
+        {BusKind::BitBang,
+         "--bitbang",
+         "--bitbang",
+         "drive the FTDI adapters given with --device in synchronous\n"
+         "bit-bang mode: one USB round trip per reading",
+         {"--device"},
+         bitBangBus},
     };
     return choices;
 }

@@ -15,6 +15,7 @@ enum class BusKind {
     SerialDriver, // the kernel's serial driver, the default
     Demo,         // simulated ports and converters
     RawIo,        // the I/O space through /dev/port
+    BitBang,      // FTDI adapters in synchronous bit-bang mode
 };
 
 // One way of reaching the ports: the option that chooses it, the port options it takes and how

@@ -1,5 +1,6 @@
 #include "BitBangBus.h"
 
+#include "acquisition/ports/NoSerialPort.h"
 #include "common/Error.h"
 #include "common/NumberText.h"
 
@@ -10,15 +11,10 @@ namespace kordel {
 
 namespace {
 
-constexpr std::uint16_t RegisterCount = 8;
 constexpr int LatencyMilliseconds = 1;
 // The chip's 128-byte receive buffer must hold the samples of every state in flight; a write
 // of one full-speed packet at a time keeps well within it.
 constexpr std::size_t StatesPerWrite = 64;
-
-Error noSerialPort(std::uint16_t address) {
-    return Error("No serial port at address " + hexText(address));
-}
 
 std::string realPath(const std::string& path) {
     const std::filesystem::path real = followLinks(path);
@@ -81,7 +77,7 @@ void BitBangBus::transfer(std::span<RegisterAccess> accesses) {
     while (!accesses.empty()) {
         const auto [device, base] = blockAt(accesses.front().address);
         const auto outside = std::find_if(accesses.begin(), accesses.end(), [base](auto& access) {
-            return static_cast<std::uint16_t>(access.address - base) >= RegisterCount;
+            return static_cast<std::uint16_t>(access.address - base) >= RegisterBlock;
         });
         const auto length = static_cast<std::size_t>(outside - accesses.begin());
         play(*device, base, accesses.first(length));
@@ -190,7 +186,7 @@ std::pair<BitBangBus::Device*, std::uint16_t> BitBangBus::blockAt(std::uint16_t 
     if (block != attached.begin()) {
         --block;
         const std::uint16_t offset = address - block->first;
-        if (offset < RegisterCount && block->second->chip) {
+        if (offset < RegisterBlock && block->second->chip) {
             return {block->second, block->first};
         }
     }
