@@ -74,4 +74,17 @@ std::unique_ptr<PortBus> makePortBus(const CommandLine& line) {
     return busChoice(line.bus).make(line);
 }
 
+// The serial driver with the settle time it chooses per device, as a run without --bitbang.
+std::optional<DriverComparison> driverComparison(const CommandLine& line, PortBus& bus) {
+    if (line.bus != BusKind::BitBang) {
+        return std::nullopt;
+    }
+    return DriverComparison{[&bus] { static_cast<BitBangBus&>(bus).giveBack(); },
+                            [devices = line.devices] {
+                                return std::make_unique<SerialDriverBus>(
+                                    systemSerialCalls(),
+                                    SerialPortLocator(systemSerialCalls(), devices));
+                            }};
+}
+
 } // namespace kordel

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "acquisition/ports/PortBus.h"
+#include "app/LineCheck.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -36,5 +38,9 @@ const std::vector<BusChoice>& busChoices();
 const BusChoice& busChoice(BusKind kind);
 
 std::unique_ptr<PortBus> makePortBus(const CommandLine& line);
+
+// What the line check holds `bus` against: the serial driver, for the bit-bang bus; nothing for
+// the others.
+std::optional<DriverComparison> driverComparison(const CommandLine& line, PortBus& bus);
 
 } // namespace kordel

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -20,6 +21,9 @@ constexpr int TimedCalls = 20;
 constexpr int Readings = 16;
 constexpr int ReadingsPerLine = 4;
 constexpr int AllSet = 255;
+constexpr int AgreeingCodes = 2;
+constexpr int TtyReturnAttempts = 30;
+constexpr std::int32_t TtyReturnWait = 100; // ms
 
 std::string millisecondsText(double seconds) {
     char text[32];
@@ -44,6 +48,9 @@ void describePort(std::uint16_t base, const LineCheckContext& context) {
     context.out << "  device:   " << port.device << ", driver " << port.driver << '\n'
                 << "  settle:   " << port.settleMilliseconds << " ms: " << port.settleReason
                 << '\n';
+    if (!port.pacing.empty()) {
+        context.out << "  pacing:   " << port.pacing << '\n';
+    }
     if (!port.note.empty()) {
         context.out << "  note:     " << port.note << '\n';
     }
@@ -57,6 +64,14 @@ void timeCalls(std::uint16_t base, const LineCheckContext& context) {
     context.out << "  timing:   one line change " << millisecondsText(change)
                 << ", one status read " << millisecondsText(read) << " (median of " << TimedCalls
                 << ")\n";
+}
+
+void timeReadings(std::uint16_t base, const LineCheckContext& context) {
+    SharedState state;
+    state.CurrentBase = base;
+    const double reading = medianTime(context.clock, [&state](int) { ReadConverterCode(state); });
+    context.out << "  timing:   one reading " << millisecondsText(reading) << " (median of "
+                << TimedCalls << ")\n";
 }
 
 std::vector<int> takeReadings(std::uint16_t base, const LineCheckContext& context) {
@@ -93,13 +108,65 @@ std::string verdict(const std::vector<int>& codes) {
            ": the converter answers, its input is steady";
 }
 
-void checkPort(std::uint16_t base, const LineCheckContext& context) {
+int median(std::vector<int> codes) {
+    std::nth_element(codes.begin(), codes.begin() + Readings / 2, codes.end());
+    return codes[Readings / 2];
+}
+
+std::string spread(const std::vector<int>& codes) {
+    const auto [least, most] = std::minmax_element(codes.begin(), codes.end());
+    return "median " + std::to_string(median(codes)) + " (" + std::to_string(*least) + " to " +
+           std::to_string(*most) + ")";
+}
+
+// The serial driver may need a moment to show the tty again after the bus gave it back.
+void attachWhenBack(std::uint16_t base, const LineCheckContext& context) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            PortAttach(base);
+            return;
+        } catch (const Error&) {
+            if (attempt == TtyReturnAttempts) {
+                throw;
+            }
+            context.clock.wait(TtyReturnWait);
+        }
+    }
+}
+
+// Readings through the serial driver, then again through the bus, of one steady input.
+bool pathsAgree(std::uint16_t base, const LineCheckContext& context) {
+    context.comparison->giveBack();
+    std::vector<int> driverCodes;
+    {
+        const std::unique_ptr<PortBus> driver = context.comparison->makeDriverBus();
+        const PortBusScope useDriver(*driver);
+        attachWhenBack(base, context);
+        driverCodes = takeReadings(base, context);
+    }
+    const std::vector<int> codes = takeReadings(base, context);
+    const bool agree = std::abs(median(driverCodes) - median(codes)) <= AgreeingCodes;
+    context.out << "  compared: serial driver " << spread(driverCodes) << ", bit-bang "
+                << spread(codes)
+                << (agree ? ": the two paths agree"
+                          : ": the two paths differ by more than 2 codes; on a steady input "
+                            "they must agree, so the bit-bang path cannot be trusted here")
+                << '\n';
+    return agree;
+}
+
+bool checkPort(std::uint16_t base, const LineCheckContext& context) {
     PortAttach(base);
     describePort(base, context);
-    timeCalls(base, context);
+    if (context.comparison != nullptr) {
+        timeReadings(base, context);
+    } else {
+        timeCalls(base, context);
+    }
     const std::vector<int> codes = takeReadings(base, context);
     printReadings(codes, context.out);
     context.out << "  verdict:  " << verdict(codes) << '\n';
+    return context.comparison == nullptr || pathsAgree(base, context);
 }
 
 // Any failure, as the run without a window reports it: an allocation that fails is "Out of
@@ -137,7 +204,7 @@ int checkLines(const std::string& com1, const std::string& com2, const LineCheck
         context.out << (port == 0 ? "" : "\n") << "COM " << port + 1 << " at "
                     << hexText(bases[port]) << '\n';
         try {
-            checkPort(bases[port], context);
+            driven = checkPort(bases[port], context) && driven;
         } catch (const std::exception&) {
             reportFailure(context);
             driven = false;

@@ -30,7 +30,9 @@ int main(int argc, char* argv[]) {
         const std::unique_ptr<PortBus> bus = makePortBus(line);
         Clock clock;
         std::cout << portsOriginText(line);
-        return checkLines(line.com1, line.com2, {*bus, clock, std::cout, std::cerr});
+        const std::optional<DriverComparison> comparison = driverComparison(line, *bus);
+        return checkLines(line.com1, line.com2,
+                          {*bus, clock, std::cout, std::cerr, comparison ? &*comparison : nullptr});
     }
 
     if (line.action == CommandLine::Action::Recover) {

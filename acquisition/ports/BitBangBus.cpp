@@ -98,6 +98,9 @@ PortDescription BitBangBus::describe(std::uint16_t base) const {
                          interfaceLetter(device.usb.interfaceNumber) + ")";
     description.driver = device.usb.driver + " detached: synchronous bit-bang through libftdi";
     description.settleReason = "the chip samples CTS between two pin states";
+    description.pacing = std::to_string(PinRate) +
+                         " pin states a second asked of the chip; a chip that runs up to 32 "
+                         "times faster still holds each state for 1 us or more";
     return description;
 }
 

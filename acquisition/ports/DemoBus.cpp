@@ -61,8 +61,12 @@ void DemoBus::out(std::uint16_t address, std::uint8_t value) {
 }
 
 PortDescription DemoBus::describe(std::uint16_t) const {
-    return {"simulated UART (--demo)", "none", 0,
-            "the simulated status follows each line change at once", ""};
+    return {"simulated UART (--demo)",
+            "none",
+            0,
+            "the simulated status follows each line change at once",
+            "",
+            ""};
 }
 
 DemoBus::Uart& DemoBus::uartAt(std::uint16_t address) {

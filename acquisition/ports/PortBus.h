@@ -12,7 +12,8 @@ struct PortDescription {
     std::string driver;
     int settleMilliseconds = 0; // wait from the last line change to a status read
     std::string settleReason;
-    std::string note; // a warning for the user, if any
+    std::string note;   // a warning for the user, if any
+    std::string pacing; // how fast the bus drives the lines, where it chooses that itself
 };
 
 // One register access of a sequence: a write of `value`, or a read whose byte lands in `value`.

@@ -52,8 +52,9 @@ void RawIoBus::out(std::uint16_t address, std::uint8_t value) {
 }
 
 PortDescription RawIoBus::describe(std::uint16_t) const {
-    return {portFile_, "none, direct I/O port access", 0,
-            "the modem status register is read directly", ""};
+    return {portFile_, "none, direct I/O port access",
+            0,         "the modem status register is read directly",
+            "",        ""};
 }
 
 void RawIoBus::checkServed(std::uint16_t address) const {

@@ -45,7 +45,7 @@ public:
     }
     PortDescription describe(std::uint16_t base) const override {
         return inner != nullptr ? inner->describe(base)
-                                : PortDescription{"recorded", "", 0, "", ""};
+                                : PortDescription{"recorded", "", 0, "", "", ""};
     }
 
     std::vector<std::uint8_t> writesTo(std::uint16_t address) const {

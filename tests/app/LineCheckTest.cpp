@@ -7,6 +7,7 @@
 #include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/ports/SysfsTree.h"
+#include "common/Error.h"
 #include "support/NoPaths.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,70 @@ TEST_F(LineCheckTest, CdcAcmDeviceIsCalledUnreadable) {
               std::string::npos)
         << out.str();
 }
+
+std::function<std::uint8_t(int read)> steady(int code) {
+    return [code](int read) { return ((code >> (7 - read % 8)) & 1) != 0 ? CtsBit : 0; };
+}
+
+// A bit-bang bus stands in as the bus under check, a recording bus as the serial driver's, each
+// with a steady input; the driver's device is back only from its third attach on.
+struct Comparison {
+    int bitBangCode;
+    int driverCode;
+    int status;
+    std::string line;
+};
+
+class ComparisonTest : public LineCheckTest, public testing::WithParamInterface<Comparison> {};
+
+TEST_P(ComparisonTest, HoldsTheBusAgainstTheSerialDriverAfterGivingThePortBack) {
+    RecordingBus bitBang;
+    bitBang.status = steady(GetParam().bitBangCode);
+    std::vector<std::string> steps;
+    struct ReturningBus : RecordingBus {
+        void attach(std::uint16_t base) override {
+            if (++attaches < 3) {
+                throw Error("Cannot open serial port /dev/ttyUSB0: No such file or directory");
+            }
+            RecordingBus::attach(base);
+        }
+        int attaches = 0;
+    };
+    const DriverComparison comparison{[&steps] { steps.push_back("give back"); },
+                                      [&] {
+                                          steps.push_back("driver");
+                                          auto driver = std::make_unique<ReturningBus>();
+                                          driver->status = steady(GetParam().driverCode);
+                                          return driver;
+                                      }};
+
+    EXPECT_EQ(checkLines("3F8", "2F8", {bitBang, clock, out, err, &comparison}), GetParam().status);
+    EXPECT_EQ(steps, (std::vector<std::string>{"give back", "driver", "give back", "driver"}));
+    const std::string code = std::to_string(GetParam().bitBangCode);
+    EXPECT_NE(out.str().find("  timing:   one reading 0.000 ms (median of 20)\n"),
+              std::string::npos);
+    EXPECT_NE(out.str().find("  compared: serial driver median " +
+                             std::to_string(GetParam().driverCode) + " (" +
+                             std::to_string(GetParam().driverCode) + " to " +
+                             std::to_string(GetParam().driverCode) + "), bit-bang median " + code +
+                             " (" + code + " to " + code + "): " + GetParam().line + "\n"),
+              std::string::npos)
+        << out.str();
+    // Each port: set-up for its readings, two waits for the driver's tty, its set-up, then the
+    // bus's set-up again.
+    const std::vector<std::int32_t> port{100, 500, 100, 100, 100, 500, 100, 500};
+    std::vector<std::int32_t> waits = port;
+    waits.insert(waits.end(), port.begin(), port.end());
+    EXPECT_EQ(clock.waits, waits);
+    EXPECT_EQ(err.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ComparisonTest,
+    testing::Values(Comparison{100, 102, 0, "the two paths agree"},
+                    Comparison{100, 97, 1,
+                               "the two paths differ by more than 2 codes; on a steady input they "
+                               "must agree, so the bit-bang path cannot be trusted here"}));
 
 } // namespace
 } // namespace kordel
