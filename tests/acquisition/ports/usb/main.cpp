@@ -1,4 +1,4 @@
-#include <QGuiApplication>
+#include <QApplication>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -28,7 +28,7 @@ void preloadTestbed(char** argv) {
 int main(int argc, char** argv) {
     preloadTestbed(argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
