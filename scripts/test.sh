@@ -28,6 +28,7 @@ prefix="$stage/prefix"
 cmake --install build --prefix "$prefix" >/dev/null
 diff -u - <(cd "$prefix" && find . -type f -o -type l | sort) <<'END'
 ./bin/kordel
+./lib/udev/rules.d/60-kordel-ftdi.rules
 ./share/applications/org.kordel.Kordel.desktop
 ./share/doc/kordel/changelog.gz
 ./share/doc/kordel/copyright
@@ -57,6 +58,14 @@ for option in $(build/app/kordel --help | grep -o -- '--[a-z0-9-]*' | sort -u); 
     grep -qF -- "$option" <<<"$described" ||
         { echo "The manual page does not describe $option, which --help lists"; exit 1; }
 done
+# The udev rule's syntax, where this udev has a verb for it; older ones read it below, once the
+# package has installed it.
+rule="$prefix/lib/udev/rules.d/60-kordel-ftdi.rules"
+can_verify=false
+if udevadm verify --help >/dev/null 2>&1; then
+    can_verify=true
+    udevadm verify "$rule"
+fi
 if [ "$(id -u)" -ne 0 ]; then
     echo "Not root: the Debian package step (cpack, apt-get install, purge) is skipped"
 else
@@ -75,6 +84,16 @@ else
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$package" >"$stage/apt.log" 2>&1 ||
         { cat "$stage/apt.log"; exit 1; }
     [ "$(command -v kordel)" = /usr/bin/kordel ] && [ "$(kordel --version)" = "$version" ]
+    if ! $can_verify && [ -e /sys/class/net/lo ]; then
+        # udevadm test reads every rule file and names each line of one that it cannot parse.
+        read=$(udevadm test /sys/class/net/lo 2>&1 | grep -F 60-kordel-ftdi.rules || true)
+        if ! grep -q "^Reading rules file: .*/60-kordel-ftdi.rules$" <<<"$read" ||
+            grep -q "60-kordel-ftdi.rules:[0-9]" <<<"$read"; then
+            echo "$read"
+            echo "udev does not read the installed FTDI rule cleanly"
+            exit 1
+        fi
+    fi
     dpkg-deb -f "$package" Depends
     apt-get purge -y -qq kordel >"$stage/apt.log" 2>&1 || { cat "$stage/apt.log"; exit 1; }
     left=$(while read -r path; do [ ! -e "$path" ] || echo "$path"; done <"$stage/new-paths")
