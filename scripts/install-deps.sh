@@ -10,6 +10,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libxcb1-dev zlib1g-dev
     libgtest-dev libgmock-dev
+    libftdi1-dev
     fonts-liberation fonts-dejavu-core
 )
 case "${1:-}" in
@@ -20,6 +21,7 @@ case "${1:-}" in
         clang libclang-rt-14-dev
         xvfb xauth xdotool
         libqt6svg6
+        umockdev libumockdev-dev gir1.2-umockdev-1.0 udev
         dpkg-dev desktop-file-utils appstream man-db groff-base lintian
     )
     ;;
