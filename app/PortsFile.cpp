@@ -100,8 +100,8 @@ std::optional<std::string> readPortsFile(const std::filesystem::path& file, Comm
 std::string portsFileHelp() {
     return "Without port options, they come from the ports file\n"
            "$XDG_CONFIG_HOME/kordel/ports (~/.config/kordel/ports by default): one\n"
-           "ADDR=PATH binding a line, as --device takes it, or a bus (" +
-           busWords() + ") on a\nline of its own; # starts a comment line.\n";
+           "ADDR=PATH binding a line, as --device takes it, or a bus\n(" +
+           busWords() + ") on a line of its own; # starts a comment line.\n";
 }
 
 } // namespace kordel

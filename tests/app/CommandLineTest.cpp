@@ -300,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {},
                       BusKind::SerialDriver,
                       {},
-                      "FILE:2: 'nonsense' is neither ADDR=PATH nor a bus (demo, raw-io)"},
+                      "FILE:2: 'nonsense' is neither ADDR=PATH nor a bus (demo, raw-io, bitbang)"},
         PortsFileCase{"3F8=/a\n\n3FC=/b\n",
                       {"--samples", "5"},
                       BusKind::SerialDriver,
