@@ -33,32 +33,32 @@ char interfaceLetter(int number) {
 
 BitBangBus::BitBangBus(DeviceBindings devices, FtdiChips& chips, SystemPaths paths,
                        std::chrono::milliseconds timeout)
-    : bindings(std::move(devices)), chips(chips), paths(std::move(paths)), timeout(timeout) {}
+    : bindings_(std::move(devices)), chips_(chips), paths_(std::move(paths)), timeout_(timeout) {}
 
 BitBangBus::~BitBangBus() {
     giveBack();
 }
 
 void BitBangBus::giveBack() {
-    for (auto& [path, device] : devices) {
+    for (auto& [path, device] : devices_) {
         device->chip.reset();
     }
 }
 
 // Only a bound port is served: the bus reaches nothing by its address alone.
 void BitBangBus::attach(std::uint16_t base) {
-    const auto bound = bindings.find(base);
-    if (bound == bindings.end()) {
-        throw Error("No serial port at address " + hexText(base) +
-                    ": with --bitbang, bind it to "
-                    "an FTDI adapter with --device " +
+    const auto bound = bindings_.find(base);
+    if (bound == bindings_.end()) {
+        throw Error(noSerialPort(base).message() +
+                    ": with --bitbang, bind it to an FTDI adapter "
+                    "with --device " +
                     hexText(base) + "=/dev/ttyUSBn");
     }
     Device& serving = device(bound->second);
     if (!serving.chip) {
         open(serving);
     }
-    attached[base] = &serving;
+    attached_[base] = &serving;
 }
 
 std::uint8_t BitBangBus::in(std::uint16_t address) {
@@ -86,8 +86,8 @@ void BitBangBus::transfer(std::span<RegisterAccess> accesses) {
 }
 
 PortDescription BitBangBus::describe(std::uint16_t base) const {
-    const auto found = attached.find(base);
-    if (found == attached.end()) {
+    const auto found = attached_.find(base);
+    if (found == attached_.end()) {
         throw noSerialPort(base);
     }
     const Device& device = *found->second;
@@ -105,7 +105,7 @@ PortDescription BitBangBus::describe(std::uint16_t base) const {
 }
 
 BitBangBus::Device& BitBangBus::device(const std::string& path) {
-    auto& slot = devices[realPath(path)];
+    auto& slot = devices_[realPath(path)];
     if (!slot) {
         slot = std::make_unique<Device>();
         slot->usb.tty = path;
@@ -116,7 +116,7 @@ BitBangBus::Device& BitBangBus::device(const std::string& path) {
 // Nothing reaches the pins before the device is known to be an FTDI chip with synchronous
 // bit-bang, bound to its serial driver.
 void BitBangBus::open(Device& device) {
-    device.usb = usbSerialDevice(device.usb.tty, paths);
+    device.usb = usbSerialDevice(device.usb.tty, paths_);
     device.chipName = device.usb.bitBangChip();
     if (device.chipName.empty() || device.usb.driver != "ftdi_sio") {
         throw Error(device.usb.tty + " is not an FTDI adapter with synchronous bit-bang (driver " +
@@ -124,7 +124,7 @@ void BitBangBus::open(Device& device) {
                     "): --bitbang cannot drive it");
     }
     std::string error;
-    device.chip = chips.open(device.usb, timeout, error);
+    device.chip = chips_.open(device.usb, timeout_, error);
     if (!device.chip) {
         throw Error("Cannot open " + device.usb.node() + " behind " + device.usb.tty + ": " +
                     error +
@@ -169,7 +169,7 @@ std::vector<std::uint8_t> BitBangBus::exchange(Device& device,
 // A read may bring fewer samples than asked, or none while the chip's packets hold only its
 // status: it is repeated until all have come or the time-out has passed.
 void BitBangBus::readBack(Device& device, std::span<std::uint8_t> samples) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + timeout_;
     std::size_t have = 0;
     while (have < samples.size()) {
         const int got = device.chip->read(samples.subspan(have));
@@ -178,15 +178,15 @@ void BitBangBus::readBack(Device& device, std::span<std::uint8_t> samples) {
         }
         have += static_cast<std::size_t>(got);
         if (have < samples.size() && std::chrono::steady_clock::now() >= deadline) {
-            fail(device, "no answer within " + std::to_string(timeout.count()) + " ms");
+            fail(device, "no answer within " + std::to_string(timeout_.count()) + " ms");
         }
     }
 }
 
 // The open device whose register block holds `address`, and the block's base.
 std::pair<BitBangBus::Device*, std::uint16_t> BitBangBus::blockAt(std::uint16_t address) {
-    auto block = attached.upper_bound(address);
-    if (block != attached.begin()) {
+    auto block = attached_.upper_bound(address);
+    if (block != attached_.begin()) {
         --block;
         const std::uint16_t offset = address - block->first;
         if (offset < RegisterBlock && block->second->chip) {

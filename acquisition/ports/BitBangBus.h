@@ -60,12 +60,12 @@ private:
     void readBack(Device& device, std::span<std::uint8_t> samples);
     std::pair<Device*, std::uint16_t> blockAt(std::uint16_t address);
 
-    DeviceBindings bindings;
-    FtdiChips& chips;
-    SystemPaths paths;
-    std::chrono::milliseconds timeout;
-    std::map<std::string, std::unique_ptr<Device>> devices; // by real path, shared by bases
-    std::map<std::uint16_t, Device*> attached;              // base -> its device
+    DeviceBindings bindings_;
+    FtdiChips& chips_;
+    SystemPaths paths_;
+    std::chrono::milliseconds timeout_;
+    std::map<std::string, std::unique_ptr<Device>> devices_; // by real path, shared by bases
+    std::map<std::uint16_t, Device*> attached_;              // base -> its device
 };
 
 } // namespace kordel
