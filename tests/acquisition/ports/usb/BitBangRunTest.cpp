@@ -8,7 +8,6 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessRun.h"
 #include "common/Error.h"
-#include "common/ErrorOf.h"
 #include "common/NumberText.h"
 #include "ui/USave.h"
 #include "ui/Ungr.h"
@@ -139,18 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
                           "USB adapter /dev/ttyUSB1 (USB device 001/003) failed: no answer "
                           "within 50 ms"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(TwoAdapters, RefusesAnAdapterOfAnotherKindBeforeTouchingIt) {
-    bed.addAdapter("ttyUSB2", "cp210x", "10c4", "0100");
-    bed.addAdapter("ttyUSB3", "ftdi_sio", "0403", "0400");
-    BitBangBus bus({{0x3F8, "/dev/ttyUSB2"}, {0x2F8, "/dev/ttyUSB3"}});
-    EXPECT_EQ(run(bus, 1), "/dev/ttyUSB2 is not an FTDI adapter with synchronous bit-bang "
-                           "(driver cp210x): --bitbang cannot drive it");
-    // An FTDI chip too old for synchronous bit-bang.
-    EXPECT_EQ(testing_support::errorOf([&] { bus.attach(0x2F8); }),
-              "/dev/ttyUSB3 is not an FTDI adapter with synchronous bit-bang (driver ftdi_sio): "
-              "--bitbang cannot drive it");
-}
 
 // ---- the run without windows ----
 

@@ -7,7 +7,6 @@
 #include <linux/usbdevice_fs.h>
 #include <stdexcept>
 #include <sys/ioctl.h>
-#include <thread>
 #include <umockdev.h>
 
 struct KordelFt232rHandler {
@@ -129,10 +128,6 @@ std::string Ft232rModel::devicePath() const {
     return sysDevice(setup);
 }
 
-std::string Ft232rModel::ttyPath() const {
-    return "/dev/" + setup.tty;
-}
-
 bool Ft232rModel::driverBound() const {
     const std::lock_guard lock(mutex);
     return bound;
@@ -166,11 +161,6 @@ void Ft232rModel::failFrom(int write, Ft232rFault kind) {
 void Ft232rModel::trickle(int count) {
     const std::lock_guard lock(mutex);
     trickleSamples = count;
-}
-
-void Ft232rModel::delayAnswers(std::chrono::microseconds time) {
-    const std::lock_guard lock(mutex);
-    roundTrip = time;
 }
 
 void Ft232rModel::addTty() {
@@ -304,7 +294,6 @@ int Ft232rModel::control(const std::uint8_t* request, std::uint8_t* data, int& l
 }
 
 void Ft232rModel::bulkOut(const std::uint8_t* data, int length) {
-    lastWrite = std::chrono::steady_clock::now();
     answeredSinceWrite = false;
     if (bitMode != SyncBitBang) {
         return;
@@ -324,9 +313,6 @@ int Ft232rModel::bulkIn(std::uint8_t* data, int capacity) {
                         : 0;
     }
     answeredSinceWrite = true;
-    if (available > 0 && roundTrip.count() > 0) {
-        std::this_thread::sleep_until(lastWrite + roundTrip);
-    }
     int length = 0;
     while (length + 2 <= capacity) {
         data[length++] = ModemStatus0;
@@ -353,17 +339,6 @@ UsbTestbed::~UsbTestbed() {
 Ft232rModel& UsbTestbed::addFt232r(Ft232rSetup setup) {
     models.push_back(std::make_unique<Ft232rModel>(testbed, std::move(setup)));
     return *models.back();
-}
-
-void UsbTestbed::addAdapter(const std::string& tty, const std::string& driver,
-                            const std::string& vendor, const std::string& release) {
-    const int address = 50 + ++adapters;
-    const std::string device =
-        "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-" + std::to_string(address);
-    const std::string interface = device + "/1-" + std::to_string(address) + ":1.0";
-    addRecords(testbed, usbDeviceRecords(device, 1, address, "X", vendor, release) +
-                            interfaceRecords(interface, driver) +
-                            ttyRecords(interface, tty, driver));
 }
 
 } // namespace kordel::testing_support

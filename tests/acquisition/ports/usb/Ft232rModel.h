@@ -2,7 +2,6 @@
 
 #include "acquisition/ports/PinConverter.h"
 
-#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -53,11 +52,8 @@ public:
     void failFrom(int write, Ft232rFault fault);
     // At most this many samples per IN transfer, the first IN after each write bringing none.
     void trickle(int samples);
-    // An IN transfer brings samples no sooner than this after the write that caused them.
-    void delayAnswers(std::chrono::microseconds roundTrip);
 
     std::string devicePath() const; // sysfs
-    std::string ttyPath() const;    // /dev
     const Ft232rSetup setup;
 
     bool handle(UMockdevIoctlClient* client);
@@ -86,8 +82,6 @@ private:
     Ft232rFault fault = Ft232rFault::None;
     int trickleSamples = 0;
     bool answeredSinceWrite = true;
-    std::chrono::microseconds roundTrip{0};
-    std::chrono::steady_clock::time_point lastWrite;
     PinConverter converter;
 };
 
@@ -100,15 +94,11 @@ public:
     UsbTestbed& operator=(const UsbTestbed&) = delete;
 
     Ft232rModel& addFt232r(Ft232rSetup setup);
-    // A USB serial adapter of another kind, ftdi_sio or not, without a model behind it.
-    void addAdapter(const std::string& tty, const std::string& driver, const std::string& vendor,
-                    const std::string& release);
 
     UMockdevTestbed* testbed;
 
 private:
     std::vector<std::unique_ptr<Ft232rModel>> models;
-    int adapters = 0;
 };
 
 } // namespace kordel::testing_support
