@@ -141,7 +141,7 @@ TEST(CommandLineTest, HelpAndVersionAnswerOnStandardOutput) {
         "       kordel --samples N [--pause MS] [--multiplier1 K] [--multiplier2 K]\n"
         "              [--com1 HEX] [--com2 HEX] [--save NAME] [PORTS]\n"
         "       kordel --recover [--save NAME]\n"
-        "PORTS: [--demo | --raw-io] [--device ADDR=PATH]... [--settle MS]\n";
+        "PORTS: [--demo | --raw-io | --bitbang] [--device ADDR=PATH]... [--settle MS]\n";
     EXPECT_EQ(out.str().substr(0, synopsis.size()), synopsis);
     out.str("");
     EXPECT_EQ(answerWithoutWindows(parseCommandLine({"--version"}), out, err), 0);
