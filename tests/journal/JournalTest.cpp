@@ -2,6 +2,7 @@
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "common/Error.h"
+#include "common/ErrorOf.h"
 #include "journal/JournalFile.h"
 #include "journal/Recovery.h"
 
@@ -15,14 +16,7 @@
 namespace kordel {
 namespace {
 
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.message();
-    }
-    return "no error";
-}
+using testing_support::errorOf;
 
 struct RunCase {
     RunFields fields;

@@ -1,6 +1,7 @@
 #include "output/OutputFiles.h"
 
 #include "common/Error.h"
+#include "common/ErrorOf.h"
 #include "plot/PlotRenderer.h"
 #include "support/FileSizeLimit.h"
 #include "support/Files.h"
@@ -18,6 +19,7 @@ namespace kordel {
 namespace {
 
 using testing_support::contentOf;
+using testing_support::errorOf;
 
 using testing_support::FileSizeLimit;
 using testing_support::SmallDisk;
@@ -26,15 +28,6 @@ void putFile(const QString& path, const QByteArray& content) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
-}
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.message();
-    }
-    return "no error";
 }
 
 std::uint32_t le32(const QByteArray& bytes, int at) {
