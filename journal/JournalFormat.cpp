@@ -13,9 +13,6 @@ namespace {
 constexpr std::string_view Magic = "KORDEL JOURNAL\n";
 constexpr char PairsKind = 'P';
 constexpr char EndKind = 'E';
-// Kind, count and elapsed time before a record's codes; its checksum after them.
-constexpr std::size_t RecordHead = 1 + 4 + 8;
-constexpr std::size_t ChecksumBytes = 4;
 
 // The checksum of zip and PNG: its library computes it many times faster than a table would.
 std::uint32_t crc32(std::string_view bytes) {

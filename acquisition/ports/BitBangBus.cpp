@@ -76,9 +76,10 @@ void BitBangBus::out(std::uint16_t address, std::uint8_t value) {
 void BitBangBus::transfer(std::span<RegisterAccess> accesses) {
     while (!accesses.empty()) {
         const auto [device, base] = blockAt(accesses.front().address);
-        const auto outside = std::find_if(accesses.begin(), accesses.end(), [base](auto& access) {
-            return static_cast<std::uint16_t>(access.address - base) >= RegisterBlock;
-        });
+        const auto outside =
+            std::find_if(accesses.begin(), accesses.end(), [base = base](auto& access) {
+                return static_cast<std::uint16_t>(access.address - base) >= RegisterBlock;
+            });
         const auto length = static_cast<std::size_t>(outside - accesses.begin());
         play(*device, base, accesses.first(length));
         accesses = accesses.subspan(length);
