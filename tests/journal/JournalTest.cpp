@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <bit>
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace kordel {
@@ -126,6 +128,23 @@ const JournalHeader SampleHeader{
 std::string sampleJournal() {
     return encodeHeader(SampleHeader) + encodePairs(std::string("\x01\x02\x03\x04", 4), 0.5) +
            encodePairs(std::string("\x05\x06", 2), 0.75) + encodeEnd(3, 1.25);
+}
+
+TEST(InterruptedJournal, IsTheNewestOfThoseLeft) {
+    QTemporaryDir folder;
+    const std::string directory = folder.path().toStdString();
+    const std::filesystem::file_time_type now = std::filesystem::file_time_type::clock::now();
+    for (const auto& [older, newer] : {std::pair{"a", "b"}, std::pair{"b", "a"}}) {
+        for (const auto& [name, age] : {std::pair{older, 60}, std::pair{newer, 1}}) {
+            const std::string path = directory + "/" + name + ".journal";
+            QFile file(QString::fromStdString(path));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::fromStdString(sampleJournal()));
+            file.close();
+            std::filesystem::last_write_time(path, now - std::chrono::seconds(age));
+        }
+        EXPECT_EQ(interruptedJournal(directory), directory + "/" + newer + ".journal");
+    }
 }
 
 TEST(JournalFormat, ATornLastRecordIsDroppedWhereverTheCutFalls) {
