@@ -18,6 +18,7 @@ public:
     void attach(std::uint16_t base) override;
     std::uint8_t in(std::uint16_t address) override;
     void out(std::uint16_t address, std::uint8_t value) override;
+    void transfer(std::span<RegisterAccess> accesses) override;
     PortDescription describe(std::uint16_t base) const override;
 
     // The k-th code of the converter with the given sine period (in conversions).

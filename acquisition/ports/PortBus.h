@@ -44,14 +44,19 @@ public:
     virtual PortDescription describe(std::uint16_t base) const = 0;
 };
 
-inline void PortBus::transfer(std::span<RegisterAccess> accesses) {
+// One in() or out() per access; a final bus that passes itself calls its own without a lookup.
+template <typename Bus> void transferEach(Bus& bus, std::span<RegisterAccess> accesses) {
     for (RegisterAccess& access : accesses) {
         if (access.kind == RegisterAccess::Kind::In) {
-            access.value = in(access.address);
+            access.value = bus.in(access.address);
         } else {
-            out(access.address, access.value);
+            bus.out(access.address, access.value);
         }
     }
+}
+
+inline void PortBus::transfer(std::span<RegisterAccess> accesses) {
+    transferEach(*this, accesses);
 }
 
 // Register offsets from a port's base address.
