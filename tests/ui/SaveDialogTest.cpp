@@ -4,13 +4,13 @@
 #include "support/DemoSeries.h"
 #include "support/FileSizeLimit.h"
 #include "support/Files.h"
+#include "support/TempFolder.h"
 #include "ui/KordelWindows.h"
 #include "ui/ModalAnswer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -84,8 +84,10 @@ protected:
         return answer.seen();
     }
 
-    QTemporaryDir folder;
-    const QString home = QFileInfo(folder.path()).canonicalFilePath();
+    // Removed byte for byte: it may hold names that are no UTF-8.
+    testing_support::TempFolder folder;
+    const QString home =
+        QFileInfo(QString::fromStdString(folder.path.string())).canonicalFilePath();
     CurrentDirectory inFolder{home};
     KordelWindows windows;
     TFSave& dialog = windows.FSave;
