@@ -7,10 +7,8 @@
 #include "app/WindowSignals.h"
 #include "journal/JournalFile.h"
 #include "ui/ErrorBox.h"
+#include "ui/MainWindows.h"
 #include "ui/RecoveryOffer.h"
-#include "ui/USave.h"
-#include "ui/Ungr.h"
-#include "ui/Unit1.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -52,10 +50,8 @@ int main(int argc, char* argv[]) {
 
     SharedState state;
     Clock clock;
-    TForm1 Form1(state, line.bus == BusKind::Demo, clock);
-    TFSave FSave(Form1);
-    TFNgr FNgr(Form1);
-    Form1.setDialogs(FSave, FNgr);
+    MainWindows windows(state, line.bus == BusKind::Demo, clock);
+    TForm1& Form1 = windows.Form1;
     endOnStopSignals(Form1, installStopSignals());
     JournalFile journal(journalDirectory(), std::string(busChoice(line.bus).name));
     Form1.setJournal(journal);

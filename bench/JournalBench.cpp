@@ -7,9 +7,7 @@
 #include "app/HeadlessRun.h"
 #include "bench/PeakMemory.h"
 #include "journal/JournalFile.h"
-#include "ui/USave.h"
-#include "ui/Ungr.h"
-#include "ui/Unit1.h"
+#include "ui/MainWindows.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -63,10 +61,8 @@ void windowRounds(benchmark::State& bench, const std::string& journals) {
     const PortBusScope useBus(bus);
     SetUpSkippingClock clock;
     SharedState state;
-    TForm1 form(state, true, clock);
-    TFSave save(form);
-    TFNgr options(form);
-    form.setDialogs(save, options);
+    MainWindows windows(state, true, clock);
+    TForm1& form = windows.Form1;
     form.show();
     form.Edit1->setText(QStringLiteral("1000000"));
     form.Edit2->setText(QStringLiteral("0"));

@@ -6,9 +6,7 @@
 #include "acquisition/vv55rWin.h"
 #include "bench/PeakMemory.h"
 #include "journal/JournalFile.h"
-#include "ui/USave.h"
-#include "ui/Ungr.h"
-#include "ui/Unit1.h"
+#include "ui/MainWindows.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -24,8 +22,7 @@ namespace {
 
 // The three windows as start-up makes them, on the demo bus.
 struct DemoWindows {
-    explicit DemoWindows(Clock& clock) : form(state, true, clock) {
-        form.setDialogs(save, options);
+    explicit DemoWindows(Clock& clock) : windows(state, true, clock) {
         form.setJournal(journal);
         form.show();
     }
@@ -40,9 +37,8 @@ struct DemoWindows {
     DemoBus bus;
     PortBusScope useBus{bus};
     SharedState state;
-    TForm1 form;
-    TFSave save{form};
-    TFNgr options{form};
+    MainWindows windows;
+    TForm1& form = windows.Form1;
     JournalFile journal{journalDirectory(), "--demo"};
 };
 

@@ -6,9 +6,7 @@
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "ui/ErrorBox.h"
-#include "ui/USave.h"
-#include "ui/Ungr.h"
-#include "ui/Unit1.h"
+#include "ui/MainWindows.h"
 
 #include <QApplication>
 #include <exception>
@@ -37,10 +35,8 @@ int main(int argc, char* argv[]) {
     const PortBusScope useDemo(bus);
     SharedState state;
     Clock clock;
-    TForm1 Form1(state, true, clock);
-    TFSave FSave(Form1);
-    TFNgr FNgr(Form1);
-    Form1.setDialogs(FSave, FNgr);
+    MainWindows windows(state, true, clock);
+    TForm1& Form1 = windows.Form1;
     Form1.show();
 
     Form1.Edit1->setText(SampleCount);

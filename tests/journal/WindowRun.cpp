@@ -4,9 +4,7 @@
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
 #include "journal/JournalFile.h"
-#include "ui/USave.h"
-#include "ui/Ungr.h"
-#include "ui/Unit1.h"
+#include "ui/MainWindows.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -62,10 +60,8 @@ int main(int argc, char* argv[]) {
     const PortBusScope useBus(bus);
     SharedState state;
     Clock clock;
-    TForm1 Form1(state, true, clock);
-    TFSave FSave(Form1);
-    TFNgr FNgr(Form1);
-    Form1.setDialogs(FSave, FNgr);
+    MainWindows windows(state, true, clock);
+    TForm1& Form1 = windows.Form1;
     JournalFile journal(journalDirectory(), "--demo");
     Form1.setJournal(journal);
     Form1.show();

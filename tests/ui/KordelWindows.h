@@ -3,9 +3,7 @@
 #include "acquisition/FakeClock.h"
 #include "acquisition/ports/DemoBus.h"
 #include "acquisition/vv55rWin.h"
-#include "ui/USave.h"
-#include "ui/Ungr.h"
-#include "ui/Unit1.h"
+#include "ui/MainWindows.h"
 
 #include <QSocketNotifier>
 #include <QTest>
@@ -82,10 +80,7 @@ private:
 
 // The three windows as start-up makes them, on the demo bus and a clock that never sleeps.
 struct KordelWindows {
-    KordelWindows() {
-        Form1.setDialogs(FSave, FNgr);
-        Form1.show();
-    }
+    KordelWindows() { Form1.show(); }
 
     // Types N and the pause, then presses Start.
     void run(const QString& count, const QString& pause = QStringLiteral("0")) {
@@ -98,9 +93,10 @@ struct KordelWindows {
     PortBusScope useBus{bus};
     WindowClock clock;
     SharedState state;
-    TForm1 Form1{state, true, clock};
-    TFSave FSave{Form1};
-    TFNgr FNgr{Form1};
+    MainWindows windows{state, true, clock};
+    TForm1& Form1 = windows.Form1;
+    TFSave& FSave = windows.FSave;
+    TFNgr& FNgr = windows.FNgr;
 };
 
 } // namespace kordel::testing_support

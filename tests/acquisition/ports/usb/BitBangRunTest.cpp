@@ -9,9 +9,7 @@
 #include "app/HeadlessRun.h"
 #include "common/Error.h"
 #include "common/NumberText.h"
-#include "ui/USave.h"
-#include "ui/Ungr.h"
-#include "ui/Unit1.h"
+#include "ui/MainWindows.h"
 
 #include <QTest>
 #include <csignal>
@@ -211,10 +209,8 @@ TEST_F(TwoAdapters, TheWindowReadsEveryPairExactlyAndTheTtysComeBackWhenItIsGone
     {
         BitBangBus bus(bindings);
         const PortBusScope scope(bus);
-        TForm1 Form1(state, false, clock);
-        TFSave FSave(Form1);
-        TFNgr FNgr(Form1);
-        Form1.setDialogs(FSave, FNgr);
+        MainWindows windows(state, false, clock);
+        TForm1& Form1 = windows.Form1;
         Form1.show();
         Form1.Edit1->setText(QString::number(Pairs));
         Form1.Edit2->setText(QStringLiteral("0"));
