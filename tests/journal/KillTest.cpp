@@ -9,9 +9,9 @@
 #include "journal/Recovery.h"
 #include "output/RunPlot.h"
 #include "output/SaveSteps.h"
+#include "support/Files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -29,6 +29,7 @@
 namespace kordel {
 namespace {
 
+using testing_support::contentOf;
 using Moment = std::chrono::steady_clock::time_point;
 using std::chrono::milliseconds;
 
@@ -110,11 +111,6 @@ Killed runAndKill(const std::vector<std::string>& arguments, const QString& stat
     waitpid(child, nullptr, 0);
     close(out[0]);
     return killed;
-}
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 // The files Save writes for the first `pairs` demo pairs, taken in `elapsed` seconds.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -68,5 +69,16 @@ private:
     QTimer timer_;
     ModalSeen seen_;
 };
+
+// Presses the button of a message box that reads `text`.
+inline std::function<void(QWidget*)> pressing(const QString& text) {
+    return [text](QWidget* window) {
+        for (QAbstractButton* button : qobject_cast<QMessageBox*>(window)->buttons()) {
+            if (button->text() == text) {
+                button->click();
+            }
+        }
+    };
+}
 
 } // namespace kordel::testing_support

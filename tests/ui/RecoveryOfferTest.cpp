@@ -1,13 +1,12 @@
 #include "ui/RecoveryOffer.h"
 
 #include "journal/JournalFile.h"
+#include "support/Files.h"
 #include "ui/KordelWindows.h"
 #include "ui/ModalAnswer.h"
 
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <bit>
 #include <gtest/gtest.h>
@@ -15,24 +14,10 @@
 namespace kordel {
 namespace {
 
+using testing_support::contentOf;
 using testing_support::KordelWindows;
 using testing_support::ModalAnswer;
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-// Presses the button of a question box that reads `text`.
-std::function<void(QWidget*)> pressing(const QString& text) {
-    return [text](QWidget* window) {
-        for (QAbstractButton* button : qobject_cast<QMessageBox*>(window)->buttons()) {
-            if (button->text() == text) {
-                button->click();
-            }
-        }
-    };
-}
+using testing_support::pressing;
 
 // A window run whose journal is left behind as a crash would leave it, and a window started
 // afterwards.

@@ -18,23 +18,13 @@ namespace {
 
 using testing_support::KordelWindows;
 using testing_support::ModalAnswer;
+using testing_support::pressing;
 using testing_support::RecordingBus;
 
 std::vector<std::string> linesOf(const ValueList& list) {
     std::vector<std::string> lines;
     list.forEachLine([&](std::string_view line) { lines.emplace_back(line); });
     return lines;
-}
-
-// Presses the button of a message box that has this text.
-std::function<void(QWidget*)> pressing(const QString& text) {
-    return [text](QWidget* window) {
-        for (QAbstractButton* button : qobject_cast<QMessageBox*>(window)->buttons()) {
-            if (button->text() == text) {
-                button->click();
-            }
-        }
-    };
 }
 
 // A demo run of 40 pairs with a pause of 20 ms, acted on in the first pause after the window
