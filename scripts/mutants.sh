@@ -6,9 +6,9 @@
 #
 # Each patch (git diff output, paths from the top of the tree) is applied to a copy of the
 # working tree in build-mutants/tree, the program and the test executables are built in
-# build-mutants/build, and the tests of every executable the fault reached are run. The copy and
-# its build stay between patches and between runs, so each build only compiles what the patch
-# changed. Prints one line per patch, then the share caught; exits with 1 when any fault
+# build-mutants/build, and the tests of every executable the fault reached are run until one
+# fails. The copy and its build stay between patches and between runs, so each build only
+# compiles what the patch changed. Prints one line per patch, then the share caught; exits with 1 when any fault
 # survives, does not apply or does not build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -92,17 +92,24 @@ build_reached() {
     done | sort -u
 }
 
-# Runs the tests of the given folders; prints the names of those that failed or timed out.
+# Runs the tests of the given folders; prints the names of those that failed or timed out. With
+# `--first`, stops at the first folder whose tests fail, and that folder's tests at their first
+# failure: enough to tell that a fault is caught, and by what.
 failing_tests() {
-    local folder log=$scratch/ctest.log
+    local folder log=$scratch/ctest.log first=()
+    if [ "$1" = --first ]; then
+        first=(--stop-on-failure)
+        shift
+    fi
     for folder in "$@"; do
         if ! QT_QPA_PLATFORM=offscreen timeout "$mutant_limit" \
-            ctest --test-dir "$folder" -j "$jobs" --timeout "$test_limit" >"$log" 2>&1; then
+            ctest --test-dir "$folder" -j "$jobs" --timeout "$test_limit" "${first[@]}" >"$log" 2>&1; then
             if grep -q 'The following tests FAILED' "$log"; then
                 sed -n '/The following tests FAILED/,$ s/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' "$log"
             else
                 echo "(the tests of ${folder#"$build"/} did not finish)"
             fi
+            [ "${#first[@]}" -eq 0 ] || return 0
         fi
     done
 }
@@ -131,7 +138,7 @@ for patch in "${patches[@]}"; do
         printf '%-9s %s\n' "no build" "$name"
         broken=$((broken + 1))
     else
-        failed=$(failing_tests "${reached[@]}")
+        failed=$(failing_tests --first "${reached[@]}")
         if [ -n "$failed" ]; then
             caught=$((caught + 1))
             count=$(wc -l <<<"$failed")
