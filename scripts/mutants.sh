@@ -114,6 +114,19 @@ failing_tests() {
     done
 }
 
+# The given test folders, those of the folders the planted fault changed first: their tests are
+# the likeliest to catch it, and the slow kill tests then run only when they do not.
+own_folders_first() {
+    local changed folder
+    changed=$(in_tree diff --name-only | xargs -n1 dirname | sort -u)
+    for folder in "$@"; do
+        grep -qxF "${folder#"$build"/tests/}" <<<"$changed" && echo "$folder"
+    done
+    for folder in "$@"; do
+        grep -qxF "${folder#"$build"/tests/}" <<<"$changed" || echo "$folder"
+    done
+}
+
 copy_working_tree
 configure
 mapfile -t targets < <(list_targets)
@@ -138,7 +151,7 @@ for patch in "${patches[@]}"; do
         printf '%-9s %s\n' "no build" "$name"
         broken=$((broken + 1))
     else
-        failed=$(failing_tests --first "${reached[@]}")
+        failed=$(failing_tests --first $(own_folders_first "${reached[@]}"))
         if [ -n "$failed" ]; then
             caught=$((caught + 1))
             count=$(wc -l <<<"$failed")
