@@ -72,6 +72,8 @@ TEST_P(RunStop, KeepsThePairsReadAsACompletedRunOfThemAndTheWindowOpen) {
     ASSERT_LT(pairsRead, 40U);
     KordelWindows completed;
     completed.run(QString::number(pairsRead), "20");
+    // The clock moves only by the pauses, each waited to its end and not beyond.
+    EXPECT_NEAR(completed.state.Elapsed, 0.020 * static_cast<double>(pairsRead), 1e-9);
     EXPECT_EQ(linesOf(form.list1()), linesOf(completed.Form1.list1()));
     EXPECT_EQ(linesOf(form.list2()), linesOf(completed.Form1.list2()));
     EXPECT_EQ(windows.state.Samples1, completed.state.Samples1);

@@ -190,19 +190,28 @@ TEST_F(SettleTest, AReadingStillCostsOneCallPerRegisterAccess) {
     EXPECT_DOUBLE_EQ(timer.seconds, 0.016);
 }
 
+// A line change through each of the two registers that make one: offset and value written.
+class SettleAfterTheChange : public testing::TestWithParam<std::pair<std::uint16_t, std::uint8_t>> {
+};
+
 // On an adapter whose calls take 1 ms the settle time counts from the end of the line change.
-TEST(SettleAfterTheChange, CountsFromTheMomentTheLineCallReturns) {
+TEST_P(SettleAfterTheChange, CountsFromTheMomentTheLineCallReturns) {
     FakeClock timer;
     timer.seconds = 0;
     LaggingSerialCalls calls(timer, milliseconds(1), milliseconds(0), {{Usb, 0x3F8}});
     SerialDriverBus bus(calls, SerialPortLocator(calls, {{0x3F8, Usb}}, Nowhere),
                         SettleRule(2, Nowhere), timer);
     bus.attach(0x3F8);
-    bus.out(0x3F8 + LineControl, BreakBit);
+    const auto [offset, value] = GetParam();
+    bus.out(0x3F8 + offset, value);
     const double changed = timer.seconds;
     bus.in(0x3F8 + ModemStatus);
     EXPECT_DOUBLE_EQ(timer.seconds - changed, 0.002 + 0.001);
 }
+
+INSTANTIATE_TEST_SUITE_P(Registers, SettleAfterTheChange,
+                         testing::Values(std::pair{LineControl, BreakBit},
+                                         std::pair{ModemControl, RtsBit}));
 
 TEST(SharedNameTest, TwoNamesOfOneDeviceShareOneOpenDevice) {
     TempFolder folder;
