@@ -1,11 +1,8 @@
-#include "acquisition/Clock.h"
-#include "acquisition/Converter.h"
-#include "acquisition/FakeClock.h"
 #include "acquisition/ports/BitBangBus.h"
-#include "acquisition/ports/DemoBus.h"
 #include "acquisition/ports/FakeFtdiChips.h"
 #include "acquisition/ports/SysfsTree.h"
 #include "acquisition/vv55rWin.h"
+#include "bench/DemoCodeReadings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,19 +34,10 @@ void BM_ReadingsBitBangAdapter(benchmark::State& state) {
     };
     BitBangBus bus({{Base, tree.dev("ttyUSB0")}}, chips, tree.paths());
     const PortBusScope useBus(bus);
-    SharedState shared;
-    shared.CurrentBase = Base;
-    testing_support::FakeClock setUpWaits;
-    InitConverter(shared, setUpWaits);
-    std::int64_t conversion = 0;
-    int wrong = 0;
-    roundTrips = 0;
-    inRoundTrips = 0;
-    const double start = adapterTime.now();
-    for (auto _ : state) {
-        wrong += ReadConverterCode(shared) != DemoBus::demoCode(75, conversion++) ? 1 : 0;
-    }
-    const double seconds = adapterTime.now() - start;
+    const auto [seconds, wrong] = readDemoCodes(state, Base, adapterTime, [&] {
+        roundTrips = 0;
+        inRoundTrips = 0;
+    });
     const double readings = static_cast<double>(state.iterations());
     const double perSecond = readings / seconds;
     const double bound = 1000.0 / RoundTripMs;

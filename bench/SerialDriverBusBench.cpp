@@ -4,6 +4,7 @@
 #include "acquisition/ports/LaggingSerialCalls.h"
 #include "acquisition/ports/SerialDriverBus.h"
 #include "acquisition/vv55rWin.h"
+#include "bench/DemoCodeReadings.h"
 #include "support/NoPaths.h"
 
 #include <benchmark/benchmark.h>
@@ -107,18 +108,7 @@ void readFromAdapter(benchmark::State& state, const std::string& driver, millise
     SerialDriverBus bus(calls, SerialPortLocator(calls, {{Base, "/dev/ttyUSB0"}}, Nowhere),
                         SettleRule(settle, Nowhere));
     const PortBusScope useBus(bus);
-    SharedState shared;
-    shared.CurrentBase = Base;
-    testing_support::FakeClock setUpWaits;
-    InitConverter(shared, setUpWaits);
-    std::int64_t conversion = 0;
-    int wrong = 0;
-    calls.busy = 0;
-    const double start = adapterTime.now();
-    for (auto _ : state) {
-        wrong += ReadConverterCode(shared) != DemoBus::demoCode(75, conversion++) ? 1 : 0;
-    }
-    const double seconds = adapterTime.now() - start;
+    const auto [seconds, wrong] = readDemoCodes(state, Base, adapterTime, [&] { calls.busy = 0; });
     const double perSecond = static_cast<double>(state.iterations()) / seconds;
     const double bound = 1000.0 / (26 * AdapterCall.count() + 8 * settle);
     state.counters["settle_ms"] = settle;
